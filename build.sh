@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# ./build.sh run [args]   install what is missing, build, start the program
+# ./build.sh test         install what is missing, build, run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+case "${1:-}" in
+  run)
+    shift
+    scripts/install-deps.sh build
+    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DMOKOA_TESTS=OFF
+    cmake --build build/release -j "$(nproc)"
+    if [ $# -eq 0 ] && [ -d ../shared/testdata/photos ]; then
+      set -- --info ../shared/testdata/photos/*
+    fi
+    exec build/release/bin/mokoa-convert "$@"
+    ;;
+  test)
+    scripts/install-deps.sh build test
+    exec scripts/run-tests.sh
+    ;;
+  *)
+    sed -n '2,3p' "$0" | sed 's/^# //'
+    exit 2
+    ;;
+esac

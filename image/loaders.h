@@ -1,0 +1,39 @@
+// Reading picture files into packed bitmaps.
+#pragma once
+
+#include "image/dib.h"
+
+#include <string>
+#include <vector>
+
+// Why a load failed, for callers that tell the user (the readers themselves never do).
+enum class LoadError {
+    None,
+    NoExtension, // the file name has no extension
+    NotFound,    // the file cannot be opened
+    Unsupported, // no reader (and no plug-in) takes this format
+    Damaged,     // truncated, inconsistent or undecodable data
+    TooLarge,    // beyond the size the program accepts
+};
+
+// Human-readable reason, for messages and the command-line tool.
+const char* LoadErrorText(LoadError error);
+
+// Picks a reader by the extension; the result is 24 bits (16 or 32 for deep BMP and
+// plug-in pictures), or none.
+PackedDib* LoadImageFile(const std::string& path, LoadError* error = nullptr);
+
+// A BMP file at its own depth, or none.
+PackedDib* ReadBmpFile(const std::string& path, LoadError* error = nullptr);
+// 24 bits for colour pictures, 8 bits or fewer for palette and grey ones, or none. When
+// `palette` is given it receives the file's palette.
+PackedDib* ReadPngFile(const std::string& path, std::vector<PaletteColor>* palette = nullptr,
+                       LoadError* error = nullptr);
+// 24 bits, or 8 bits for greyscale, or none.
+PackedDib* ReadJpegFile(const std::string& path, std::vector<PaletteColor>* palette = nullptr,
+                        LoadError* error = nullptr);
+
+// A palette of `count` entries from channel arrays: a missing green array means the red
+// one, a missing blue array the green one.
+std::vector<PaletteColor> MakePaletteFromChannels(int count, const uint8_t* red,
+                                                  const uint8_t* green, const uint8_t* blue);

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a task needs, only those that are missing.
+#   scripts/install-deps.sh build [test] [bench] [fuzz]
+set -euo pipefail
+
+build_pkgs=(
+  cmake ninja-build g++ pkg-config
+  libpng-dev libjpeg62-turbo-dev zlib1g-dev
+  qt6-base-dev
+  libgtest-dev libbenchmark-dev
+)
+test_pkgs=(
+  libpng-tools libjpeg-turbo-progs
+)
+bench_pkgs=(
+)
+fuzz_pkgs=(
+  clang-14 libclang-rt-14-dev
+)
+
+wanted=()
+for group in "$@"; do
+  case "$group" in
+    build) wanted+=("${build_pkgs[@]}") ;;
+    test) wanted+=("${test_pkgs[@]}") ;;
+    bench) wanted+=("${bench_pkgs[@]}") ;;
+    fuzz) wanted+=("${fuzz_pkgs[@]}") ;;
+    *) echo "install-deps: unknown group '$group' (build, test, bench, fuzz)" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for pkg in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$pkg")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -q
+"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test, then builds the core libraries and their tests
+# with AddressSanitizer and UndefinedBehaviorSanitizer and runs those too.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== Build and test"
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOKOA_BENCH=ON
+cmake --build build/test -j "$jobs"
+ctest --test-dir build/test --output-on-failure -j "$jobs"
+
+echo "== Sanitizer build of the core and its tests"
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMOKOA_GUI=OFF -DMOKOA_SANITIZE=ON
+cmake --build build/sanitize -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -L core
+
+echo "== All tests passed"
