@@ -6,13 +6,17 @@ set -euo pipefail
 build_pkgs=(
   cmake ninja-build g++ pkg-config
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
-  qt6-base-dev
+  qt6-base-dev fonts-ipafont-gothic
+  libgif-dev libqrencode-dev libimagequant-dev
   libgtest-dev libbenchmark-dev
 )
 test_pkgs=(
-  libpng-tools libjpeg-turbo-progs
+  libpng-tools libjpeg-turbo-progs pngcheck
+  python3 python3-aiosmtpd curl
+  xvfb xauth zbar-tools
 )
 bench_pkgs=(
+  imagemagick libvips-tools pngquant nginx wrk
 )
 fuzz_pkgs=(
   clang-14 libclang-rt-14-dev
