@@ -1,0 +1,158 @@
+#include "image/encoders.h"
+
+#include "image/replacing_file.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <jpeglib.h>
+#include <png.h>
+
+namespace {
+
+bool PaletteDepth(int bitCount) {
+    return bitCount == 1 || bitCount == 2 || bitCount == 4 || bitCount == 8;
+}
+
+// Runs with everything that owns memory set up by the caller, so that the library's long
+// jump skips no destructor.
+bool EncodePng(const PackedDib* image, FILE* file, const std::vector<png_color>& palette) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    const int bitCount = image->bitCount;
+    const bool paletted = bitCount <= 8;
+    png_set_IHDR(png, info, png_uint_32(image->width), png_uint_32(image->height),
+                 paletted ? bitCount : 8, paletted ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (paletted)
+        png_set_PLTE(png, info, palette.data(), int(palette.size()));
+    png_write_info(png, info);
+    if (!paletted)
+        png_set_bgr(png); // our pixels are blue, green, red
+    const uint32_t stride = DibRowBytes(image);
+    for (int y = image->height - 1; y >= 0; --y)
+        png_write_row(png, DibBits(image) + size_t(y) * stride);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+struct JpegErrorManager {
+    jpeg_error_mgr std;
+    jmp_buf recovery;
+};
+
+void JpegErrorExit(j_common_ptr cinfo) {
+    (*cinfo->err->output_message)(cinfo);
+    longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->recovery, 1);
+}
+
+void JpegOutputMessage(j_common_ptr cinfo) {
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    std::fprintf(stderr, "[JPEG Library Error] - %s\n", text);
+}
+
+bool EncodeJpeg(const PackedDib* image, FILE* file, int quality, std::vector<uint8_t>& row) {
+    jpeg_compress_struct cinfo;
+    JpegErrorManager err;
+    cinfo.err = jpeg_std_error(&err.std);
+    err.std.error_exit = JpegErrorExit;
+    err.std.output_message = JpegOutputMessage;
+    if (setjmp(err.recovery)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, file);
+    cinfo.image_width = JDIMENSION(image->width);
+    cinfo.image_height = JDIMENSION(image->height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR; // our pixels are blue, green, red
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    cinfo.dct_method = JDCT_FLOAT;
+    jpeg_start_compress(&cinfo, TRUE);
+
+    const int bitCount = image->bitCount;
+    const uint32_t stride = DibRowBytes(image);
+    const uint8_t* table = DibColorTable(image);
+    const uint32_t entries = DibColorCount(image);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const uint8_t* src =
+            DibBits(image) + size_t(image->height - 1 - int(cinfo.next_scanline)) * stride;
+        JSAMPROW rows[1];
+        if (bitCount == 24) {
+            rows[0] = const_cast<JSAMPROW>(src);
+        } else {
+            for (int x = 0; x < image->width; ++x) {
+                const unsigned index = bitCount == 8 ? src[x]
+                                       : (x & 1)     ? (src[x >> 1] & 0x0F)
+                                                     : (src[x >> 1] >> 4);
+                uint8_t* out = &row[3 * size_t(x)];
+                if (index < entries)
+                    std::memcpy(out, table + 4 * index, 3);
+                else
+                    std::memset(out, 0, 3);
+            }
+            rows[0] = row.data();
+        }
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+int WritePngFile(const PackedDib* image, const std::string& path) {
+    if (!image || image->width <= 0 || image->height <= 0)
+        return 0;
+    const int bitCount = image->bitCount;
+    if (!PaletteDepth(bitCount) && bitCount != 24)
+        return 0;
+    std::vector<png_color> palette;
+    if (bitCount <= 8) {
+        uint32_t count = DibColorCount(image);
+        if (count > (1u << bitCount))
+            count = 1u << bitCount;
+        const uint8_t* table = DibColorTable(image);
+        for (uint32_t i = 0; i < count; ++i)
+            palette.push_back(png_color{table[4 * i + 2], table[4 * i + 1], table[4 * i]});
+    }
+    ReplacingFile file(path);
+    if (!file.stream())
+        return 0;
+    if (!EncodePng(image, file.stream(), palette))
+        return 0;
+    return file.Commit() ? 1 : 0;
+}
+
+int WriteJpegFile(const PackedDib* image, const std::string& path, int quality) {
+    if (!image || image->width <= 0 || image->height <= 0)
+        return 0;
+    const int bitCount = image->bitCount;
+    if (bitCount != 24 && bitCount != 8 && bitCount != 4)
+        return 0;
+    std::vector<uint8_t> row(size_t(image->width) * 3);
+    ReplacingFile file(path);
+    if (!file.stream())
+        return 0;
+    if (!EncodeJpeg(image, file.stream(), quality, row))
+        return 0;
+    return file.Commit() ? 1 : 0;
+}
