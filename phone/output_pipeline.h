@@ -1,0 +1,95 @@
+// The phone picture being made: the base image resampled from the selection, the working
+// copy the dot editor paints on, the undo history and the output image, which is always
+// the picture as read back from a file of the chosen format.
+#pragma once
+
+#include "image/dib.h"
+#include "phone/formats.h"
+#include "phone/profile_selection.h"
+#include "phone/save.h"
+#include "phone/settings.h"
+#include "phone/size_check.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class OutputPipeline {
+public:
+    static constexpr int kHistorySlots = 32;
+
+    // Creates the temporary output file "~kt…" in the user's temporary folder. An index
+    // outside a list falls back to its default.
+    explicit OutputPipeline(const PhoneSettings& settings = {});
+    // Deletes the temporary output file.
+    ~OutputPipeline();
+    OutputPipeline(const OutputPipeline&) = delete;
+    OutputPipeline& operator=(const OutputPipeline&) = delete;
+
+    // The four values to remember.
+    PhoneSettings Settings() const;
+
+    ProfileSelection& Profile() { return profile_; }
+    const ProfileSelection& Profile() const { return profile_; }
+    int TargetWidth() const { return profile_.TargetWidth(); }
+    int TargetHeight() const { return profile_.TargetHeight(); }
+
+    // Format change: false (nothing changed) for an index outside the list. Reruns the
+    // conversion when there is a base image; without one the caller produces it.
+    bool SelectFormat(int index);
+    int SelectedFormat() const { return formatIndex_; }
+    uint32_t FormatCode() const { return formatCode_; }
+    bool IsPng() const { return FormatCodeKind(formatCode_) == kFormatPng; }
+    int ColorCount() const { return colorCount_; }   // 0 for full colour and JPEG
+    int JpegQuality() const { return jpegQuality_; } // of the last JPEG entry chosen
+
+    // Takes a new base image and runs the conversion. Not a commit: the history and every
+    // dot edit are dropped. A commit: the previous base goes into the history.
+    void SetBaseImage(DibPtr image, bool commit);
+    // The dot editor's commit: the working copy becomes the base image.
+    void CommitWorkingCopy();
+    // Restores the previous base image; false when there is nothing to undo.
+    bool UndoBaseImage();
+    bool UndoAvailable() const { return history_[cursor_] != nullptr; }
+
+    // Greyscale and colour reduction as the format asks, written to the temporary output
+    // file and read back as the output image (none when that fails).
+    void RunConversion();
+    // Writes the output image to the temporary output file with the current format; its
+    // size in bytes, or 0 when writing failed.
+    uint32_t WriteTempOutput();
+
+    // Size check: writes the temporary output file and judges its size.
+    SizeCheckResult CheckSize();
+    // Save and delivery of the output image (see phone/save.h).
+    SaveStatus WriteImageByExtension(const std::string& path) const;
+    std::string MakeDeliveryCopy() const;
+
+    const PackedDib* BaseImage() const { return base_.get(); }
+    const PackedDib* OutputImage() const { return output_.get(); }
+    PackedDib* WorkingCopy() { return working_.get(); }
+    const PackedDib* WorkingCopy() const { return working_.get(); }
+    const std::string& TempOutputPath() const { return tempPath_; }
+
+    // Called after every conversion run, so that views can repaint.
+    void SetOutputChangedHandler(std::function<void()> handler) { onChanged_ = std::move(handler); }
+
+private:
+    void TakeBase(DibPtr image);
+
+    ProfileSelection profile_;
+    int formatIndex_ = kDefaultFormatIndex;
+    uint32_t formatCode_ = 0;
+    int colorCount_ = 0;
+    int jpegQuality_ = 75;
+
+    DibPtr base_;
+    DibPtr working_;
+    DibPtr output_;
+    std::array<DibPtr, kHistorySlots> history_;
+    int cursor_ = 0;
+
+    std::string tempPath_;
+    std::function<void()> onChanged_;
+};

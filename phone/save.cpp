@@ -1,0 +1,88 @@
+#include "phone/save.h"
+
+#include "image/encoders.h"
+#include "phone/temp_file.h"
+
+#include <cstdio>
+
+namespace {
+
+// Where the file name starts: after the last "/".
+size_t NameStart(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// The last "." of the file name part, or npos.
+size_t ExtensionStart(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    return dot == std::string::npos || dot < NameStart(path) ? std::string::npos : dot;
+}
+
+} // namespace
+
+const char* SaveStatusText(SaveStatus status) {
+    switch (status) {
+    case SaveStatus::Written:
+        return "written";
+    case SaveStatus::NoImage:
+        return "there is no picture to save";
+    case SaveStatus::UnknownExtension:
+        return "the name must end in .png, .jpg or .jpeg";
+    case SaveStatus::WriteFailed:
+        return "the file could not be written";
+    }
+    return "";
+}
+
+std::string PathExtension(const std::string& path) {
+    const size_t dot = ExtensionStart(path);
+    if (dot == std::string::npos)
+        return {};
+    std::string ext = path.substr(dot);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return ext;
+}
+
+SaveStatus WriteImageByExtension(const PackedDib* image, const std::string& path, int jpegQuality) {
+    const std::string ext = PathExtension(path);
+    const bool jpeg = ext == ".jpg" || ext == ".jpeg";
+    if (!jpeg && ext != ".png")
+        return SaveStatus::UnknownExtension;
+    if (!image)
+        return SaveStatus::NoImage;
+    const int ok = jpeg ? WriteJpegFile(image, path, jpegQuality) : WritePngFile(image, path);
+    return ok ? SaveStatus::Written : SaveStatus::WriteFailed;
+}
+
+std::string MakeDeliveryCopy(const PackedDib* image, bool png, int jpegQuality) {
+    if (!image)
+        return {};
+    // The unique name carries its extension from the start: no rename, no empty leftover.
+    const std::string path = CreateTempFile("~kt", png ? ".png" : ".jpg");
+    if (path.empty())
+        return {};
+    if (WriteImageByExtension(image, path, jpegQuality) != SaveStatus::Written) {
+        std::remove(path.c_str());
+        return {};
+    }
+    return path;
+}
+
+std::string ProposedSaveName(const std::string& documentName) {
+    std::string name = documentName.substr(NameStart(documentName));
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string AddDefaultExtension(const std::string& path, bool jpegFilterSelected) {
+    if (ExtensionStart(path) != std::string::npos)
+        return path;
+    return path + (jpegFilterSelected ? ".jpg" : ".png");
+}
+
+std::string FolderOfPath(const std::string& path) {
+    return path.substr(0, NameStart(path));
+}

@@ -1,0 +1,35 @@
+// Saving the phone picture by the name's extension, and the names around the save dialog.
+#pragma once
+
+#include "image/dib.h"
+
+#include <string>
+
+enum class SaveStatus {
+    Written,
+    NoImage,          // there is nothing to save
+    UnknownExtension, // the name ends in neither .png, .jpg nor .jpeg
+    WriteFailed,      // the file could not be written; an older file of that name is kept
+};
+
+// A short English reason for messages.
+const char* SaveStatusText(SaveStatus status);
+
+// The part of the file name from its last ".", lower-cased (ASCII); empty when there is
+// none. Dots in folder names do not count.
+std::string PathExtension(const std::string& path);
+
+// ".png" writes a PNG, ".jpg" and ".jpeg" a JPEG at `jpegQuality`, whatever the format.
+SaveStatus WriteImageByExtension(const PackedDib* image, const std::string& path, int jpegQuality);
+
+// A new file "~kt…" in the temporary folder holding the image as PNG (`png`) or JPEG, for
+// mail and the web server; the caller owns and deletes it. Empty when it cannot be made
+// (nothing is left behind then).
+std::string MakeDeliveryCopy(const PackedDib* image, bool png, int jpegQuality);
+
+// The name the save dialog proposes: the file name without folder and extension.
+std::string ProposedSaveName(const std::string& documentName);
+// A chosen name without extension gets ".jpg" when the JPEG filter was selected, else ".png".
+std::string AddDefaultExtension(const std::string& path, bool jpegFilterSelected);
+// The folder part of a path with its trailing "/" (empty for a bare name).
+std::string FolderOfPath(const std::string& path);
