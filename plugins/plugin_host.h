@@ -1,7 +1,11 @@
-// Decoding pictures through the image plug-ins of the plug-in folder.
+// The program's plug-in host: one list of image plug-ins for the whole run, loaded at
+// start-up from the plug-in folder and unloaded at exit.
 #pragma once
 
 #include <cstddef>
+#include <string>
+
+class CSpiPluginList;
 
 // What a plug-in delivered: blocks it allocated with malloc, released by the caller with
 // free(). The lengths are what the plug-in reported; the caller checks the header against
@@ -14,6 +18,23 @@ struct PluginPicture {
     void* text = nullptr; // optional text information
 };
 
+// Frees the three blocks and empties the record.
+void ReleasePluginPicture(PluginPicture* picture);
+
+// The process-wide list the functions below work on.
+CSpiPluginList& ThePluginList();
+
+// The folder "PlugIn" beside the running executable.
+std::string PluginFolderBesideExecutable();
+
+// Loads the image plug-ins of a folder; the number added.
+int LoadPluginFolder(const std::string& folder);
+// Formats over all loaded plug-ins.
+int CountPluginFormats();
+// The Open dialog's entries for the plug-ins' formats ("description|patterns|" pairs, the
+// first one naming all patterns); empty when no plug-in reports a format.
+std::string BuildPluginFilter();
+
 // 0 on success, 2 when no plug-in decoded the file, 6 when the file cannot be read,
-// 8 when an argument is missing.
+// 8 when an argument is missing. On any other result than 0 the record is left empty.
 int DecodeWithPlugins(const char* path, PluginPicture* picture);
