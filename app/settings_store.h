@@ -1,0 +1,19 @@
+// The per-user settings file. It holds a mail password, so it is created readable and
+// writable by the user only.
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+
+inline constexpr const char* kOrganisationName = "NAVA";
+// UTF-8 for "モコア"; names the settings file and the windows.
+inline constexpr const char* kApplicationName = "\xE3\x83\xA2\xE3\x82\xB3\xE3\x82\xA2";
+
+// <user config folder>/NAVA/モコア.ini
+QString UserSettingsPath();
+
+// Opens the settings file in INI format, creating it (and its folder) with mode 0600 first
+// and narrowing the mode of an existing file that others could read.
+std::unique_ptr<QSettings> OpenUserSettings();

@@ -1,0 +1,110 @@
+#include "app/settings_store.h"
+#include "tests/common/qt_test_support.h"
+#include "tests/ui/fake_prompts.h"
+#include "ui/command_ids.h"
+#include "ui/main_frame.h"
+#include "ui/output_panel.h"
+#include "ui/source_view.h"
+
+#include <QDir>
+#include <QDockWidget>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+using namespace cmd;
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QFile::remove(UserSettingsPath()); }
+
+    void firstStartDefaults() {
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        const QString home = QDir::homePath() + "/";
+        QCOMPARE(CMainFrame::DefaultPictureFolder(), home);
+        QCOMPARE(frame.LoadFolder(), home);
+        QCOMPARE(frame.SaveFolder(), home);
+        QVERIFY(!frame.SourceView()->AspectLock());
+        QCOMPARE(frame.DocumentName(), QString("新規携帯画像"));
+        QCOMPARE(frame.Mode(), int(kAreaSelect));
+        QCOMPARE(frame.dockWidgetArea(frame.OutputBar()), Qt::LeftDockWidgetArea);
+        QVERIFY(frame.OutputBar()->isAreaAllowed(Qt::RightDockWidgetArea));
+        QVERIFY(!frame.OutputBar()->isAreaAllowed(Qt::TopDockWidgetArea));
+
+        // With a Pictures folder that one is the default.
+        QVERIFY(QDir().mkpath(QDir::homePath() + "/Pictures"));
+        QCOMPARE(CMainFrame::DefaultPictureFolder(), QDir::homePath() + "/Pictures/");
+        QDir(QDir::homePath() + "/Pictures").removeRecursively();
+    }
+
+    void settingsWrittenAtExitAndReadAtNextStart() {
+        {
+            FakePrompts prompts;
+            CMainFrame frame(&prompts);
+            frame.RunCommand(kAspectLock);
+            frame.SetSaveFolder("/tmp/saved/");
+        }
+        {
+            auto settings = OpenUserSettings();
+            QCOMPARE(settings->value("SETTING/HV_LOCK").toInt(), 1);
+            QCOMPARE(settings->value("SETTING/SAVE_PATH").toString(), QString("/tmp/saved/"));
+            QCOMPARE(settings->value("SETTING/LOAD_PATH").toString(), QDir::homePath() + "/");
+        }
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        QVERIFY(frame.SourceView()->AspectLock());
+        QVERIFY(frame.Action(kAspectLock)->isChecked());
+        QCOMPARE(frame.SaveFolder(), QString("/tmp/saved/"));
+    }
+
+    void openChangesTheLoadFolderAndDropDoesNot() {
+        QTemporaryDir pics;
+        const QString cat = pics.filePath("cat.png");
+        QImage(4, 4, QImage::Format_RGB32).save(cat);
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+
+        // Cancelling changes nothing.
+        frame.RunCommand(kOpen);
+        QCOMPARE(prompts.openRequests.size(), 1);
+        const FileDialogRequest& request = prompts.openRequests[0];
+        QCOMPARE(request.title, QString("画像ファイルの読み込み"));
+        QCOMPARE(request.folder, QDir::homePath() + "/");
+        QCOMPARE(request.filterIndex, 1);
+        QVERIFY(request.filter.startsWith(
+            "対応画像ファイル (*.jpg;*.png;*.bmp)|*.jpg;*.jpeg;*.png;*.bmp|"));
+        QVERIFY(request.filter.endsWith("すべてのファイル (*.*)|*.*||"));
+        QCOMPARE(frame.DocumentName(), QString("新規携帯画像"));
+
+        prompts.openAnswers.append({cat, 1});
+        frame.RunCommand(kOpen);
+        QCOMPARE(frame.LoadFolder(), pics.path() + "/");
+        QCOMPARE(frame.DocumentName(), QString("cat.png"));
+
+        QTemporaryDir other;
+        const QString dog = other.filePath("dog.jpg");
+        QImage(4, 4, QImage::Format_RGB32).save(dog);
+        QVERIFY(frame.OpenDroppedUrls({QUrl("https://example.invalid/x.png"),
+                                       QUrl::fromLocalFile(dog), QUrl::fromLocalFile(cat)}));
+        QCOMPARE(frame.DocumentName(), QString("dog.jpg"));
+        QCOMPARE(frame.LoadFolder(), pics.path() + "/");
+
+        // A folder dropped first is ignored, whatever follows it.
+        QVERIFY(
+            !frame.OpenDroppedUrls({QUrl::fromLocalFile(other.path()), QUrl::fromLocalFile(cat)}));
+        QCOMPARE(frame.DocumentName(), QString("dog.jpg"));
+    }
+
+    void customSizeGoesToThePanel() {
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        QCOMPARE(frame.OutputPanel()->CustomWidth(), 80);
+        QCOMPARE(frame.OutputPanel()->CustomHeight(), 80);
+    }
+};
+
+MOKOA_QT_TEST(MainFrameTest);
+#include "main_frame_test.moc"

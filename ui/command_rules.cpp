@@ -1,0 +1,73 @@
+#include "ui/command_rules.h"
+
+bool MayCarryCheckMark(int id) {
+    using namespace cmd;
+    switch (id) {
+    case kAreaSelect:
+    case kDotEdit:
+    case kAspectLock:
+    case kPen:
+    case kFill:
+    case kHand:
+    case kEyedropper:
+    case kPenSize1:
+    case kPenSize3:
+    case kPenSize5:
+    case kZoom3:
+    case kZoom6:
+    case kZoom9:
+    case kTolerance0:
+    case kTolerance5:
+    case kTolerance20:
+    case kTolerance50:
+    case kToolBar:
+    case kStatusBar:
+        return true;
+    default:
+        return false;
+    }
+}
+
+CommandUi EvaluateFrameCommand(int id, const FrameState& state) {
+    using namespace cmd;
+    CommandUi ui;
+    switch (id) {
+    case kSave:
+    case kSizeCheck:
+    case kWebServer:
+    case kFreeRotation:
+    case kRotateRight:
+    case kRotateLeft:
+    case kFlipHorizontal:
+    case kFlipVertical:
+    case kBrightness:
+    case kColorComponents:
+    case kPenSizeMenu:
+    case kScaleMenu:
+    case kToleranceMenu:
+    case kCopyPhoneImage:
+        ui.enabled = state.hasOutput;
+        break;
+    case kAreaSelect:
+    case kDotEdit:
+        ui.enabled = state.hasOutput;
+        ui.checked = state.mode == id;
+        break;
+    case kAspectLock:
+        // In area selection the source view answers; in dot editing the lock does nothing.
+        ui.enabled = state.hasOutput;
+        break;
+    case kUndo:
+        ui.enabled = state.undoAvailable;
+        break;
+    case kToolBar:
+        ui.checked = state.toolBarShown;
+        break;
+    case kStatusBar:
+        ui.checked = state.statusBarShown;
+        break;
+    default:
+        break;
+    }
+    return ui;
+}

@@ -1,0 +1,392 @@
+#include "ui/main_frame.h"
+
+#include "app/program_paths.h"
+#include "app/settings_store.h"
+#include "app/shell_open.h"
+#include "ui/about_dialog.h"
+#include "ui/command_ids.h"
+#include "ui/command_pane.h"
+#include "ui/command_table.h"
+#include "ui/custom_size_dialog.h"
+#include "ui/output_panel.h"
+#include "ui/source_view.h"
+#include "ui/user_prompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+constexpr const char* kNewDocumentName = "新規携帯画像";
+constexpr const char* kOpenFilterHead =
+    "対応画像ファイル (*.jpg;*.png;*.bmp)|*.jpg;*.jpeg;*.png;*.bmp|JPEG (*.jpg;*.jpeg)|"
+    "*.jpg;*.jpeg|PNG (*.png)|*.png|Bitmap (*.bmp)|*.bmp|";
+constexpr const char* kOpenFilterTail = "すべてのファイル (*.*)|*.*||";
+
+QString WithTrailingSlash(QString folder) {
+    if (!folder.endsWith('/'))
+        folder += '/';
+    return folder;
+}
+
+} // namespace
+
+QString CMainFrame::DefaultPictureFolder() {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return WithTrailingSlash(pictures);
+    return WithTrailingSlash(QDir::homePath());
+}
+
+CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
+    : QMainWindow(parent), prompts_(prompts), mode_(cmd::kAreaSelect),
+      documentName_(QString::fromUtf8(kNewDocumentName)) {
+    if (!prompts_) {
+        ownPrompts_ = std::make_unique<QtUserPrompts>();
+        prompts_ = ownPrompts_.get();
+    }
+    setWindowTitle(QString::fromUtf8(kApplicationName));
+
+    {
+        const auto settings = OpenUserSettings();
+        settings->beginGroup("SETTING");
+        loadFolder_ = settings->value("LOAD_PATH", DefaultPictureFolder()).toString();
+        saveFolder_ = settings->value("SAVE_PATH", DefaultPictureFolder()).toString();
+        const bool lock = settings->value("HV_LOCK", 0).toInt() != 0;
+        settings->endGroup();
+
+        central_ = new QStackedWidget(this);
+        sourceView_ = new CSourceView(central_);
+        sourceView_->SetAspectLock(lock);
+        // The dot editor takes this place; until then an empty pane stands in for it.
+        dotEditor_ = new QWidget(central_);
+        dotEditor_->setObjectName("dotEditor");
+        central_->addWidget(sourceView_);
+        central_->addWidget(dotEditor_);
+        setCentralWidget(central_);
+    }
+
+    BuildActions();
+    BuildMenus();
+    mainToolBar_ = BuildToolBar("mainToolBar", MainToolBarButtons());
+    // The adjustment and dot-edit bars take turns on a row of their own.
+    addToolBarBreak(Qt::TopToolBarArea);
+    adjustToolBar_ = BuildToolBar("adjustToolBar", AdjustToolBarButtons());
+    dotEditToolBar_ = BuildToolBar("dotEditToolBar", DotEditToolBarButtons());
+    dotEditToolBar_->hide();
+    BuildStatusBar();
+    BuildOutputBar();
+    InstallHandlers();
+
+    connect(sourceView_, &CSourceView::stateChanged, this, &CMainFrame::UpdateCommandUi);
+    connect(outputPanel_, &COutputPanel::outputChanged, this, &CMainFrame::UpdateCommandUi);
+    connect(outputPanel_, &COutputPanel::captionChanged, this, &QWidget::setWindowTitle);
+
+    setAcceptDrops(true);
+    SetMode(cmd::kAreaSelect);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize available = screen->availableGeometry().size();
+        resize(std::min(1000, available.width() * 9 / 10),
+               std::min(760, available.height() * 9 / 10));
+    }
+    UpdateCommandUi();
+}
+
+CMainFrame::~CMainFrame() {
+    const auto settings = OpenUserSettings();
+    settings->beginGroup("SETTING");
+    settings->setValue("LOAD_PATH", loadFolder_);
+    settings->setValue("SAVE_PATH", saveFolder_);
+    settings->setValue("HV_LOCK", sourceView_->AspectLock() ? 1 : 0);
+    settings->endGroup();
+}
+
+void CMainFrame::BuildActions() {
+    for (const CommandInfo& info : AllCommands()) {
+        auto* action = new QAction(this);
+        action->setData(info.id);
+        QString text = info.menuText ? QString::fromUtf8(info.menuText) : QString();
+        const qsizetype tab = text.indexOf('\t');
+        if (tab >= 0) {
+            action->setShortcut(QKeySequence(text.mid(tab + 1), QKeySequence::PortableText));
+            action->setShortcutContext(Qt::WindowShortcut);
+            text = text.left(tab);
+        }
+        const QString tip = QString::fromStdString(TipText(info.prompt));
+        action->setText(text.isEmpty() ? tip : text);
+        action->setStatusTip(QString::fromStdString(StatusText(info.prompt)));
+        if (!tip.isEmpty()) {
+            action->setToolTip(tip);
+            action->setIconText(tip);
+        }
+        const QString icon = QStringLiteral(":/mokoa/toolbar/%1.png").arg(info.id);
+        if (QFileInfo::exists(icon))
+            action->setIcon(QIcon(icon));
+        action->setCheckable(MayCarryCheckMark(info.id));
+        connect(action, &QAction::triggered, this, [this, id = info.id] { RunCommand(id); });
+        // Accelerators act even while no menu is open.
+        addAction(action);
+        actions_.insert(info.id, action);
+    }
+}
+
+void CMainFrame::BuildMenus() {
+    std::function<void(QMenu*, const std::vector<MenuNode>&)> fill =
+        [&](QMenu* menu, const std::vector<MenuNode>& nodes) {
+            for (const MenuNode& node : nodes) {
+                if (node.id == 0) {
+                    menu->addSeparator();
+                } else if (node.id < 0) {
+                    QMenu* sub = menu->addMenu(QString::fromUtf8(node.text));
+                    submenus_.insert(QString::fromUtf8(node.text), sub);
+                    fill(sub, node.children);
+                } else if (QAction* action = Action(node.id)) {
+                    menu->addAction(action);
+                }
+            }
+        };
+    for (const MenuNode& top : MenuBar()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(top.text));
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+        fill(menu, top.children);
+    }
+}
+
+QToolBar* CMainFrame::BuildToolBar(const QString& name, const std::vector<int>& buttons) {
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(name);
+    bar->setIconSize(QSize(16, 15));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    bar->setFont(font);
+    for (int id : buttons) {
+        if (id == 0)
+            bar->addSeparator();
+        else if (QAction* action = Action(id))
+            bar->addAction(action);
+    }
+    // One button size for the whole bar: the largest label decides.
+    QSize largest;
+    for (QAction* action : bar->actions())
+        if (QWidget* button = bar->widgetForAction(action); button && !action->isSeparator())
+            largest = largest.expandedTo(button->sizeHint());
+    for (QAction* action : bar->actions())
+        if (QWidget* button = bar->widgetForAction(action); button && !action->isSeparator())
+            button->setMinimumSize(largest);
+    addToolBar(Qt::TopToolBarArea, bar);
+    return bar;
+}
+
+void CMainFrame::BuildStatusBar() {
+    // A normal status-bar widget is hidden while a status text is shown, so this label is
+    // exactly the idle text.
+    idleLabel_ = new QLabel(QString::fromUtf8(kIdleStatusText), this);
+    statusBar()->addWidget(idleLabel_, 1);
+}
+
+void CMainFrame::BuildOutputBar() {
+    outputBar_ = new QDockWidget(this);
+    outputBar_->setObjectName("outputBar");
+    outputBar_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    outputBar_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    outputBar_->setTitleBarWidget(new QWidget(outputBar_));
+    outputPanel_ = new COutputPanel(outputBar_);
+    outputPanel_->SetSourceView(sourceView_);
+    sourceView_->SetOutputPanel(outputPanel_);
+    outputBar_->setWidget(outputPanel_);
+    addDockWidget(Qt::LeftDockWidgetArea, outputBar_);
+}
+
+void CMainFrame::InstallHandlers() {
+    using namespace cmd;
+    auto open = [](QString (*page)()) { return [page] { ShellOpen(page()); }; };
+    handlers_ = {
+        {kOpen, [this] { OnOpen(); }},
+        {kSave, [this] { OnSave(); }},
+        {kSizeCheck, [this] { OnSizeCheck(); }},
+        {kTransferRegistration, open(TransferPagePath)},
+        {kMail, [this] { OnMail(); }},
+        {kWebServer, [this] { OnWebServer(); }},
+        {kExit, [this] { close(); }},
+        {kAreaSelect, [this] { SetMode(kAreaSelect); }},
+        {kDotEdit, [this] { SetMode(kDotEdit); }},
+        {kCapture, [this] { OnCapture(); }},
+        {kFreeRotation, [this] { OnFreeRotation(); }},
+        {kBrightness, [this] { OnBrightness(); }},
+        {kColorComponents, [this] { OnColorComponents(); }},
+        {kPenSizeMenu, [this] { PopupSubmenu(kPenSizeMenu, submenus_.value("ペン先の幅")); }},
+        {kScaleMenu, [this] { PopupSubmenu(kScaleMenu, submenus_.value("表示スケール")); }},
+        {kToleranceMenu, [this] { PopupSubmenu(kToleranceMenu, submenus_.value("塗りの色域値")); }},
+        {kGetPlugins, open(PluginPagePath)},
+        {kOpenPluginFolder, [this] { OnOpenPluginFolder(); }},
+        {kCustomSize, [this] { OnCustomSize(); }},
+        {kMailAccount, [this] { OnMailAccount(); }},
+        {kToolBar, [this] { mainToolBar_->setVisible(mainToolBar_->isHidden()); }},
+        {kStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); }},
+        {kHelp, open(HelpFilePath)},
+        {kUpdateInfo, open(UpdatePagePath)},
+        {kAbout, [this] { OnAbout(); }},
+    };
+}
+
+bool CMainFrame::IsDotEditorCommand(int id) const {
+    using namespace cmd;
+    return id == kPen || id == kFill || id == kHand || id == kEyedropper ||
+           (id >= kPenSize1 && id <= kPenSize5) || (id >= kZoom3 && id <= kZoom9) ||
+           (id >= kTolerance0 && id <= kTolerance50);
+}
+
+CommandPane* CMainFrame::CurrentPane() const {
+    if (mode_ == cmd::kAreaSelect)
+        return sourceView_;
+    return DotEditorPane();
+}
+
+CommandPane* CMainFrame::DotEditorPane() const {
+    return dynamic_cast<CommandPane*>(dotEditor_);
+}
+
+FrameState CMainFrame::State() const {
+    FrameState state;
+    state.hasOutput = outputPanel_->HasOutputImage();
+    state.mode = mode_;
+    state.undoAvailable = outputPanel_->UndoAvailable();
+    state.toolBarShown = !mainToolBar_->isHidden();
+    state.statusBarShown = !statusBar()->isHidden();
+    return state;
+}
+
+void CMainFrame::UpdateCommandUi() {
+    const FrameState state = State();
+    CommandPane* pane = CurrentPane();
+    CommandPane* dotEditor = DotEditorPane();
+    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
+        const int id = it.key();
+        CommandUi ui = EvaluateFrameCommand(id, state);
+        if (!(pane && pane->UpdateCommand(id, state, &ui)) && dotEditor && pane != dotEditor &&
+            IsDotEditorCommand(id))
+            dotEditor->UpdateCommand(id, state, &ui);
+        it.value()->setEnabled(ui.enabled);
+        if (it.value()->isCheckable())
+            it.value()->setChecked(ui.checked);
+    }
+}
+
+void CMainFrame::RunCommand(int id) {
+    QAction* action = Action(id);
+    if (!action)
+        return;
+    UpdateCommandUi();
+    if (!action->isEnabled())
+        return;
+    CommandPane* pane = CurrentPane();
+    CommandPane* dotEditor = DotEditorPane();
+    if (pane && pane->HandleCommand(id)) {
+    } else if (dotEditor && pane != dotEditor && IsDotEditorCommand(id) &&
+               dotEditor->HandleCommand(id)) {
+    } else if (auto handler = handlers_.value(id)) {
+        handler();
+    }
+    UpdateCommandUi();
+}
+
+void CMainFrame::SetMode(int mode) {
+    mode_ = mode;
+    const bool area = mode == cmd::kAreaSelect;
+    central_->setCurrentWidget(area ? static_cast<QWidget*>(sourceView_) : dotEditor_);
+    adjustToolBar_->setVisible(area);
+    dotEditToolBar_->setVisible(!area);
+    central_->setFocusProxy(central_->currentWidget());
+    central_->currentWidget()->setFocus();
+    UpdateCommandUi();
+}
+
+void CMainFrame::PopupSubmenu(int buttonId, QMenu* menu) {
+    if (!menu)
+        return;
+    UpdateCommandUi();
+    QPoint where = QCursor::pos();
+    for (QToolBar* bar : {mainToolBar_, adjustToolBar_, dotEditToolBar_})
+        if (QWidget* button = bar->widgetForAction(Action(buttonId));
+            button && button->isVisible()) {
+            where = button->mapToGlobal(QPoint(0, button->height()));
+            break;
+        }
+    menu->popup(where);
+}
+
+void CMainFrame::OpenPictureFile(const QString&) {
+    SetMode(cmd::kAreaSelect);
+}
+
+void CMainFrame::OnOpen() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("画像ファイルの読み込み");
+    request.folder = loadFolder_;
+    request.filter = QString::fromUtf8(kOpenFilterHead) + QString::fromUtf8(kOpenFilterTail);
+    request.filterIndex = 1;
+    const FileDialogResult result = prompts_->OpenFile(this, request);
+    if (result.path.isEmpty())
+        return;
+    const QFileInfo file(result.path);
+    loadFolder_ = WithTrailingSlash(file.absolutePath());
+    documentName_ = file.fileName();
+    OpenPictureFile(file.absoluteFilePath());
+}
+
+bool CMainFrame::OpenDroppedUrls(const QList<QUrl>& urls) {
+    for (const QUrl& url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QFileInfo file(url.toLocalFile());
+        if (file.isDir())
+            return false;
+        documentName_ = file.fileName();
+        OpenPictureFile(file.absoluteFilePath());
+        return true;
+    }
+    return false;
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    if (OpenDroppedUrls(event->mimeData()->urls()))
+        event->acceptProposedAction();
+}
+
+void CMainFrame::OnCustomSize() {
+    CCustomSizeDlg dialog(outputPanel_->CustomWidth(), outputPanel_->CustomHeight(), prompts_,
+                          this);
+    if (dialog.exec() == QDialog::Accepted)
+        outputPanel_->SetCustomSize(dialog.Width(), dialog.Height());
+}
+
+void CMainFrame::OnOpenPluginFolder() {
+    const QString folder = PluginFolderPath();
+    QDir().mkpath(folder);
+    ShellOpen(folder);
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg dialog(this);
+    dialog.exec();
+}

@@ -1,0 +1,121 @@
+// The program's one top-level window: menus, tool bars, status bar, the working pane of
+// the current mode and the docked output panel. Every command arrives here as an action
+// carrying its number and is offered to the current pane before the frame handles it.
+#pragma once
+
+#include "ui/command_rules.h"
+
+#include <QMainWindow>
+#include <QMap>
+
+#include <functional>
+#include <memory>
+
+class CommandPane;
+class COutputPanel;
+class CSourceView;
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMenu;
+class QStackedWidget;
+class QToolBar;
+class QUrl;
+class UserPrompts;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // `prompts` answers message boxes and file dialogs (the real dialogs when none).
+    explicit CMainFrame(UserPrompts* prompts = nullptr, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The action of a command, or null.
+    QAction* Action(int id) const { return actions_.value(id); }
+    // Carries out a command as the menu would: nothing when it is disabled.
+    void RunCommand(int id);
+    // Re-evaluates enabling and check marks of every command.
+    void UpdateCommandUi();
+    FrameState State() const;
+
+    int Mode() const { return mode_; }
+    const QString& LoadFolder() const { return loadFolder_; }
+    const QString& SaveFolder() const { return saveFolder_; }
+    void SetSaveFolder(const QString& folder) { saveFolder_ = folder; }
+    const QString& DocumentName() const { return documentName_; }
+    void SetDocumentName(const QString& name) { documentName_ = name; }
+
+    CSourceView* SourceView() const { return sourceView_; }
+    COutputPanel* OutputPanel() const { return outputPanel_; }
+    QWidget* DotEditor() const { return dotEditor_; }
+    QDockWidget* OutputBar() const { return outputBar_; }
+    QToolBar* MainToolBar() const { return mainToolBar_; }
+    QToolBar* AdjustToolBar() const { return adjustToolBar_; }
+    QToolBar* DotEditToolBar() const { return dotEditToolBar_; }
+    QLabel* IdleLabel() const { return idleLabel_; }
+    UserPrompts* Prompts() const { return prompts_; }
+
+    // Files dropped on the window: the first local one is opened unless it is a folder.
+    // True when a file was taken.
+    bool OpenDroppedUrls(const QList<QUrl>& urls);
+    // Opens a picture file as the Open command does after its dialog.
+    void OpenPictureFile(const QString& path);
+
+    // The folder the Open and Save dialogs start in on a first run: the Pictures folder
+    // when it exists, else the home folder; ends in "/".
+    static QString DefaultPictureFolder();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildActions();
+    void BuildMenus();
+    QToolBar* BuildToolBar(const QString& name, const std::vector<int>& buttons);
+    void BuildStatusBar();
+    void BuildOutputBar();
+    void InstallHandlers();
+    CommandPane* CurrentPane() const;
+    CommandPane* DotEditorPane() const;
+    bool IsDotEditorCommand(int id) const;
+    void SetMode(int mode);
+    void PopupSubmenu(int buttonId, QMenu* menu);
+
+    // Command handlers.
+    void OnOpen();
+    void OnCustomSize();
+    void OnOpenPluginFolder();
+    void OnAbout();
+    // Slots for the commands whose windows come with the dot editor, the capture window,
+    // the tone and colour dialogs, the rotation dialog, size check and save, mail and the
+    // web server.
+    void OnSave() {}
+    void OnSizeCheck() {}
+    void OnMail() {}
+    void OnWebServer() {}
+    void OnCapture() {}
+    void OnFreeRotation() {}
+    void OnBrightness() {}
+    void OnColorComponents() {}
+    void OnMailAccount() {}
+
+    std::unique_ptr<UserPrompts> ownPrompts_;
+    UserPrompts* prompts_;
+    QMap<int, QAction*> actions_;
+    QMap<int, std::function<void()>> handlers_;
+    QMap<QString, QMenu*> submenus_;
+    QStackedWidget* central_ = nullptr;
+    CSourceView* sourceView_ = nullptr;
+    QWidget* dotEditor_ = nullptr;
+    COutputPanel* outputPanel_ = nullptr;
+    QDockWidget* outputBar_ = nullptr;
+    QToolBar* mainToolBar_ = nullptr;
+    QToolBar* adjustToolBar_ = nullptr;
+    QToolBar* dotEditToolBar_ = nullptr;
+    QLabel* idleLabel_ = nullptr;
+    int mode_;
+    QString loadFolder_, saveFolder_;
+    QString documentName_;
+    bool adjustDialogOpen_ = false;
+};
