@@ -1,9 +1,11 @@
 #include "mail/smtp_client.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <limits>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <new>
@@ -98,7 +100,8 @@ bool CSmtpClient::WaitFor(short events) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         pollfd p{socket_, events, 0};
-        const int rc = poll(&p, 1, int(std::max<int64_t>(left.count(), 0)));
+        const int64_t ms = std::clamp<int64_t>(left.count(), 0, std::numeric_limits<int>::max());
+        const int rc = poll(&p, 1, int(ms));
         if (rc > 0)
             return true;
         if (rc == 0 || errno != EINTR)
