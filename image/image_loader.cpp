@@ -1,0 +1,103 @@
+#include "image/loaders.h"
+
+#include "plugins/plugin_host.h"
+
+#include <cstdlib>
+#include <strings.h>
+
+namespace {
+
+// The extension with its dot, taken from the file name only; empty when there is none.
+// UTF-8 continuation bytes are never '/' or '.', so a byte search is safe.
+std::string Extension(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return {};
+    return path.substr(dot);
+}
+
+PackedDib* DecodeThroughPlugins(const std::string& path, LoadError* error) {
+    PluginPicture picture;
+    const int status = DecodeWithPlugins(path.c_str(), &picture);
+    PackedDib* dib = nullptr;
+    if (status == 0) {
+        dib = DibFromHeaderAndBits(picture.header, picture.headerBytes, picture.bits,
+                                   picture.bitsBytes);
+        if (error)
+            *error = dib ? LoadError::None : LoadError::Damaged;
+    } else if (error) {
+        *error = status == 6 ? LoadError::NotFound : LoadError::Unsupported;
+    }
+    std::free(picture.header);
+    std::free(picture.bits);
+    std::free(picture.text);
+    return dib;
+}
+
+} // namespace
+
+const char* LoadErrorText(LoadError error) {
+    switch (error) {
+    case LoadError::None:
+        return "loaded";
+    case LoadError::NoExtension:
+        return "the file name has no extension";
+    case LoadError::NotFound:
+        return "file missing or unreadable";
+    case LoadError::Unsupported:
+        return "unsupported format";
+    case LoadError::Damaged:
+        return "damaged file";
+    case LoadError::TooLarge:
+        return "picture too large";
+    }
+    return "unknown error";
+}
+
+PackedDib* LoadImageFile(const std::string& path, LoadError* error) {
+    LoadError local = LoadError::None;
+    LoadError* why = error ? error : &local;
+    const std::string ext = Extension(path);
+    if (ext.empty()) {
+        *why = LoadError::NoExtension;
+        return nullptr;
+    }
+    DibPtr dib;
+    if (strcasecmp(ext.c_str(), ".bmp") == 0)
+        dib.reset(ReadBmpFile(path, why));
+    else if (strcasecmp(ext.c_str(), ".png") == 0)
+        dib.reset(ReadPngFile(path, nullptr, why));
+    else if (strcasecmp(ext.c_str(), ".jpg") == 0 || strcasecmp(ext.c_str(), ".jpeg") == 0)
+        dib.reset(ReadJpegFile(path, nullptr, why));
+    else
+        dib.reset(DecodeThroughPlugins(path, why));
+    if (!dib)
+        return nullptr;
+    if (DibBitCount(dib.get()) <= 8) {
+        dib.reset(DibConvertDepth(dib.get(), 24));
+        if (!dib) {
+            *why = LoadError::TooLarge;
+            return nullptr;
+        }
+    }
+    *why = LoadError::None;
+    return dib.release();
+}
+
+std::vector<PaletteColor> MakePaletteFromChannels(int count, const uint8_t* red,
+                                                  const uint8_t* green, const uint8_t* blue) {
+    std::vector<PaletteColor> palette;
+    if (count <= 0 || !red)
+        return palette;
+    if (!green)
+        green = red;
+    if (!blue)
+        blue = green;
+    palette.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
+        palette.push_back(0xFF000000u | (PaletteColor(red[i]) << 16) |
+                          (PaletteColor(green[i]) << 8) | blue[i]);
+    return palette;
+}

@@ -1,0 +1,320 @@
+#include "image/loaders.h"
+
+#include "codec_fixtures.h"
+#include "common/test_support.h"
+
+#include <cstdio>
+#include <jpeglib.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Red, green, blue of picture pixel (x, y), y from the top, of a 24-bit image.
+uint32_t RgbAt(const PackedDib* dib, int x, int y) {
+    const uint8_t* p = DibPixelAddress(dib, x, DibHeight(dib) - 1 - y);
+    return (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+}
+
+TEST(PngReader, TransparencyBlendsOntoSkyBlue) {
+    testsupport::TempDir dir;
+    for (int depth : {8, 16}) {
+        SCOPED_TRACE(depth);
+        PngFixture png;
+        png.width = 2;
+        png.colorType = PNG_COLOR_TYPE_RGBA;
+        png.bitDepth = depth;
+        // Opaque (10, 20, 30), then fully transparent white.
+        if (depth == 8)
+            png.rows = {{10, 20, 30, 255, 255, 255, 255, 0}};
+        else
+            png.rows = {{10, 0, 20, 0, 30, 0, 255, 255, 255, 255, 255, 255, 255, 255, 0, 0}};
+        const std::string path = dir.file("alpha" + std::to_string(depth) + ".png");
+        ASSERT_TRUE(WritePng(path, png));
+        DibPtr dib(ReadPngFile(path));
+        ASSERT_TRUE(dib);
+        EXPECT_EQ(DibBitCount(dib.get()), 24);
+        EXPECT_EQ(RgbAt(dib.get(), 0, 0), 0x0A141Eu);
+        EXPECT_EQ(RgbAt(dib.get(), 1, 0), 0x1F7FFFu); // (31, 127, 255)
+    }
+}
+
+TEST(PngReader, PaletteAndGreyPicturesKeepTheirDepthAndWidenOnLoad) {
+    testsupport::TempDir dir;
+    // 1-bit palette: a transparency entry must not change the palette's colours.
+    PngFixture palette;
+    palette.width = 9;
+    palette.colorType = PNG_COLOR_TYPE_PALETTE;
+    palette.bitDepth = 1;
+    palette.palette = {200, 0, 0, 0, 0, 180};
+    palette.paletteAlpha = {0};
+    palette.rows = {{0xAA, 0x80}}; // 1 0 1 0 1 0 1 0 1
+    ASSERT_TRUE(WritePng(dir.file("pal1.png"), palette));
+    std::vector<PaletteColor> colours;
+    DibPtr narrow(ReadPngFile(dir.file("pal1.png"), &colours));
+    ASSERT_TRUE(narrow);
+    EXPECT_EQ(DibBitCount(narrow.get()), 1);
+    EXPECT_EQ(colours, (std::vector<PaletteColor>{0xFFC80000u, 0xFF0000B4u}));
+    DibPtr dib(LoadImageFile(dir.file("pal1.png")));
+    ASSERT_TRUE(dib);
+    EXPECT_EQ(DibBitCount(dib.get()), 24);
+    EXPECT_EQ(RgbAt(dib.get(), 0, 0), 0x0000B4u);
+    EXPECT_EQ(RgbAt(dib.get(), 1, 0), 0xC80000u);
+    EXPECT_EQ(RgbAt(dib.get(), 8, 0), 0x0000B4u);
+
+    // 2-bit grey: levels 0, 85, 170, 255.
+    PngFixture grey;
+    grey.width = 4;
+    grey.colorType = PNG_COLOR_TYPE_GRAY;
+    grey.bitDepth = 2;
+    grey.rows = {{0x1B}};
+    ASSERT_TRUE(WritePng(dir.file("grey2.png"), grey));
+    narrow.reset(ReadPngFile(dir.file("grey2.png")));
+    ASSERT_TRUE(narrow);
+    EXPECT_EQ(DibBitCount(narrow.get()), 2);
+    dib.reset(LoadImageFile(dir.file("grey2.png")));
+    ASSERT_TRUE(dib);
+    EXPECT_EQ(RgbAt(dib.get(), 0, 0), 0x000000u);
+    EXPECT_EQ(RgbAt(dib.get(), 1, 0), 0x555555u);
+    EXPECT_EQ(RgbAt(dib.get(), 2, 0), 0xAAAAAAu);
+    EXPECT_EQ(RgbAt(dib.get(), 3, 0), 0xFFFFFFu);
+
+    // 16-bit grey with alpha: stripped to 8 bits, transparent parts onto black.
+    PngFixture greyAlpha;
+    greyAlpha.width = 2;
+    greyAlpha.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    greyAlpha.bitDepth = 16;
+    greyAlpha.rows = {{0x80, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}};
+    ASSERT_TRUE(WritePng(dir.file("greyalpha.png"), greyAlpha));
+    narrow.reset(ReadPngFile(dir.file("greyalpha.png")));
+    ASSERT_TRUE(narrow);
+    EXPECT_EQ(DibBitCount(narrow.get()), 8);
+    EXPECT_EQ(DibPixelAddress(narrow.get(), 0, 0)[0], 0x80);
+    EXPECT_EQ(DibPixelAddress(narrow.get(), 1, 0)[0], 0);
+}
+
+TEST(PngReader, InterlacedEqualsProgressiveRows) {
+    testsupport::TempDir dir;
+    PngFixture png;
+    png.width = 13;
+    png.height = 11;
+    for (int y = 0; y < png.height; ++y) {
+        std::vector<uint8_t> row;
+        for (int x = 0; x < png.width; ++x)
+            row.insert(row.end(), {uint8_t(x * 19), uint8_t(y * 23), uint8_t(x * y)});
+        png.rows.push_back(row);
+    }
+    ASSERT_TRUE(WritePng(dir.file("plain.png"), png));
+    png.interlaced = true;
+    ASSERT_TRUE(WritePng(dir.file("adam7.png"), png));
+    DibPtr plain(ReadPngFile(dir.file("plain.png")));
+    DibPtr adam7(ReadPngFile(dir.file("adam7.png")));
+    ASSERT_TRUE(plain);
+    ASSERT_TRUE(adam7);
+    EXPECT_EQ(0,
+              std::memcmp(DibBits(plain.get()), DibBits(adam7.get()), DibPixelBytes(plain.get())));
+    EXPECT_EQ(RgbAt(plain.get(), 12, 10),
+              (uint32_t(12 * 19) << 16) | (uint32_t(10 * 23) << 8) | 120);
+}
+
+TEST(PngReader, DamagedFilesAreRefused) {
+    testsupport::TempDir dir;
+    PngFixture png;
+    png.width = 64;
+    png.height = 64;
+    for (int y = 0; y < 64; ++y) {
+        std::vector<uint8_t> row;
+        for (int x = 0; x < 64 * 3; ++x)
+            row.push_back(uint8_t(x * y * 7 + y));
+        png.rows.push_back(row);
+    }
+    ASSERT_TRUE(WritePng(dir.file("whole.png"), png));
+    const std::string bytes = testsupport::ReadFileBytes(dir.file("whole.png"));
+    LoadError why = LoadError::None;
+
+    testsupport::WriteFileBytes(dir.file("cut.png"), bytes.substr(0, bytes.size() / 2));
+    EXPECT_EQ(DibPtr(ReadPngFile(dir.file("cut.png"), nullptr, &why)), nullptr);
+    EXPECT_EQ(why, LoadError::Damaged);
+
+    std::string flipped = bytes;
+    flipped[bytes.size() / 2] ^= 0x55; // breaks a CRC
+    testsupport::WriteFileBytes(dir.file("crc.png"), flipped);
+    EXPECT_EQ(DibPtr(ReadPngFile(dir.file("crc.png"), nullptr, &why)), nullptr);
+
+    // Header claiming 20000 x 20000 pixels of RGBA: beyond the size limit, refused up front.
+    std::string huge = bytes;
+    const uint8_t side[4] = {0, 0, 0x4E, 0x20};
+    std::memcpy(&huge[16], side, 4);
+    std::memcpy(&huge[20], side, 4);
+    huge[25] = 6;
+    // The header's CRC, recomputed so that only the size is wrong.
+    const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(&huge[12]), 17));
+    for (int i = 0; i < 4; ++i)
+        huge[29 + i] = char(crc >> (24 - 8 * i));
+    testsupport::WriteFileBytes(dir.file("huge.png"), huge);
+    EXPECT_EQ(DibPtr(ReadPngFile(dir.file("huge.png"), nullptr, &why)), nullptr);
+    EXPECT_EQ(why, LoadError::TooLarge);
+
+    testsupport::WriteFileBytes(dir.file("text.png"), "not a picture at all");
+    EXPECT_EQ(DibPtr(ReadPngFile(dir.file("text.png"), nullptr, &why)), nullptr);
+    EXPECT_EQ(why, LoadError::Damaged);
+    EXPECT_EQ(DibPtr(ReadPngFile(dir.file("absent.png"), nullptr, &why)), nullptr);
+    EXPECT_EQ(why, LoadError::NotFound);
+}
+
+// What libjpeg-turbo itself decodes, as red-green-blue samples.
+std::vector<uint8_t> PlainDecode(const std::string& path, int* components) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_start_decompress(&cinfo);
+    *components = cinfo.output_components;
+    std::vector<uint8_t> samples(size_t(cinfo.output_width) * cinfo.output_height * *components);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = &samples[size_t(cinfo.output_scanline) * cinfo.output_width * *components];
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(file);
+    return samples;
+}
+
+std::vector<uint8_t> Gradient(int width, int height, int components) {
+    std::vector<uint8_t> samples;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < components; ++c)
+                samples.push_back(uint8_t(x * 5 + y * 3 + c * 60));
+    return samples;
+}
+
+TEST(JpegReader, ColourAndGreyMatchTheLibrarysOwnDecode) {
+    testsupport::TempDir dir;
+    const int w = 37, h = 21;
+    ASSERT_TRUE(WriteJpeg(dir.file("rgb.jpg"), w, h, 3, Gradient(w, h, 3)));
+    int components = 0;
+    std::vector<uint8_t> expected = PlainDecode(dir.file("rgb.jpg"), &components);
+    DibPtr dib(ReadJpegFile(dir.file("rgb.jpg")));
+    ASSERT_TRUE(dib);
+    ASSERT_EQ(DibBitCount(dib.get()), 24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* e = &expected[size_t(y * w + x) * 3];
+            ASSERT_EQ(RgbAt(dib.get(), x, y), (uint32_t(e[0]) << 16) | (uint32_t(e[1]) << 8) | e[2])
+                << x << ", " << y;
+        }
+
+    // Greyscale: 8 bits from the reader, equal bytes after loading.
+    ASSERT_TRUE(WriteJpeg(dir.file("grey.JPEG"), w, h, 1, Gradient(w, h, 1)));
+    expected = PlainDecode(dir.file("grey.JPEG"), &components);
+    std::vector<PaletteColor> ramp;
+    DibPtr grey(ReadJpegFile(dir.file("grey.JPEG"), &ramp));
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(DibBitCount(grey.get()), 8);
+    ASSERT_EQ(ramp.size(), 256u);
+    EXPECT_EQ(ramp[128], 0xFF808080u);
+    dib.reset(LoadImageFile(dir.file("grey.JPEG")));
+    ASSERT_TRUE(dib);
+    EXPECT_EQ(DibBitCount(dib.get()), 24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(RgbAt(dib.get(), x, y), expected[size_t(y * w + x)] * 0x010101u);
+}
+
+TEST(JpegReader, CmykIsConvertedWithOrWithoutAdobeInversion) {
+    testsupport::TempDir dir;
+    // Flat areas decode exactly: cyan ink only, and black ink at half.
+    std::vector<uint8_t> cyan, inverted;
+    for (int i = 0; i < 16 * 16; ++i) {
+        cyan.insert(cyan.end(), {255, 0, 0, 0});
+        inverted.insert(inverted.end(), {255, 255, 255, 128}); // Adobe: 255 - ink
+    }
+    ASSERT_TRUE(WriteJpeg(dir.file("cmyk.jpg"), 16, 16, 4, cyan, 100, false));
+    ASSERT_TRUE(WriteJpeg(dir.file("adobe.jpg"), 16, 16, 4, inverted, 100, true));
+    DibPtr plain(ReadJpegFile(dir.file("cmyk.jpg")));
+    DibPtr adobe(ReadJpegFile(dir.file("adobe.jpg")));
+    ASSERT_TRUE(plain);
+    ASSERT_TRUE(adobe);
+    EXPECT_EQ(RgbAt(plain.get(), 5, 5), 0x00FFFFu);
+    EXPECT_EQ(RgbAt(adobe.get(), 5, 5), 0x808080u);
+}
+
+TEST(JpegReader, TruncatedAndForeignFilesAreRefused) {
+    testsupport::TempDir dir;
+    ASSERT_TRUE(WriteJpeg(dir.file("whole.jpg"), 200, 120, 3, Gradient(200, 120, 3)));
+    const std::string bytes = testsupport::ReadFileBytes(dir.file("whole.jpg"));
+    LoadError why = LoadError::None;
+    testsupport::WriteFileBytes(dir.file("cut.jpg"), bytes.substr(0, bytes.size() / 2));
+    EXPECT_EQ(DibPtr(ReadJpegFile(dir.file("cut.jpg"), nullptr, &why)), nullptr);
+    EXPECT_EQ(why, LoadError::Damaged);
+    // Only the end marker missing: every row is there, so the picture loads.
+    testsupport::WriteFileBytes(dir.file("noend.jpg"), bytes.substr(0, bytes.size() - 2));
+    EXPECT_TRUE(DibPtr(ReadJpegFile(dir.file("noend.jpg"), nullptr, &why)));
+    testsupport::WriteFileBytes(dir.file("text.jpg"), "GIF89a and then some");
+    EXPECT_EQ(DibPtr(ReadJpegFile(dir.file("text.jpg"), nullptr, &why)), nullptr);
+    EXPECT_EQ(why, LoadError::Damaged);
+    EXPECT_EQ(DibPtr(ReadJpegFile(dir.file("absent.jpg"), nullptr, &why)), nullptr);
+    EXPECT_EQ(why, LoadError::NotFound);
+}
+
+TEST(JpegReader, PhotosLoadAtFullSize) {
+    MOKOA_REQUIRE_TESTDATA(photo, "photos/kite-2560x1600.jpg");
+    DibPtr dib(LoadImageFile(photo.string()));
+    ASSERT_TRUE(dib);
+    EXPECT_EQ(DibWidth(dib.get()), 2560);
+    EXPECT_EQ(DibHeight(dib.get()), 1600);
+    EXPECT_EQ(DibBitCount(dib.get()), 24);
+}
+
+TEST(LoadImageFile, ExtensionPicksTheReader) {
+    testsupport::TempDir dir;
+    ASSERT_TRUE(WriteJpeg(dir.file("a.JPG"), 8, 8, 3, Gradient(8, 8, 3)));
+    ASSERT_TRUE(WriteJpeg(dir.file("b.Jpeg"), 8, 8, 3, Gradient(8, 8, 3)));
+    ASSERT_TRUE(WriteJpeg(dir.file("c.jpe"), 8, 8, 3, Gradient(8, 8, 3)));
+    ASSERT_TRUE(WriteJpeg(dir.file("noext"), 8, 8, 3, Gradient(8, 8, 3)));
+    LoadError why = LoadError::None;
+    EXPECT_TRUE(DibPtr(LoadImageFile(dir.file("a.JPG"), &why)));
+    EXPECT_TRUE(DibPtr(LoadImageFile(dir.file("b.Jpeg"), &why)));
+    // .jpe is no built-in extension: the plug-ins are asked, and none takes it.
+    EXPECT_EQ(DibPtr(LoadImageFile(dir.file("c.jpe"), &why)), nullptr);
+    EXPECT_EQ(why, LoadError::Unsupported);
+    EXPECT_EQ(DibPtr(LoadImageFile(dir.file("noext"), &why)), nullptr);
+    EXPECT_EQ(why, LoadError::NoExtension);
+
+    // A dot in a folder name is no extension of the file.
+    std::filesystem::create_directory(dir.path() / "pics.bmp");
+    testsupport::WriteFileBytes(dir.path() / "pics.bmp" / "photo",
+                                testsupport::ReadFileBytes(dir.file("a.JPG")));
+    EXPECT_EQ(DibPtr(LoadImageFile((dir.path() / "pics.bmp" / "photo").string(), &why)), nullptr);
+    EXPECT_EQ(why, LoadError::NoExtension);
+
+    // A JPEG named .png goes to the PNG reader and is refused there, not guessed at.
+    testsupport::WriteFileBytes(dir.file("fake.PNG"),
+                                testsupport::ReadFileBytes(dir.file("a.JPG")));
+    EXPECT_EQ(DibPtr(LoadImageFile(dir.file("fake.PNG"), &why)), nullptr);
+    EXPECT_EQ(why, LoadError::Damaged);
+    // Non-ASCII names pass through unchanged.
+    testsupport::WriteFileBytes(dir.file("写真.jpg"),
+                                testsupport::ReadFileBytes(dir.file("a.JPG")));
+    EXPECT_TRUE(DibPtr(LoadImageFile(dir.file("写真.jpg"), &why)));
+}
+
+TEST(MakePaletteFromChannels, MissingChannelsRepeatThePreviousOne) {
+    const uint8_t red[2] = {10, 20}, green[2] = {30, 40};
+    EXPECT_EQ(MakePaletteFromChannels(2, red, nullptr, nullptr),
+              (std::vector<PaletteColor>{0xFF0A0A0Au, 0xFF141414u}));
+    EXPECT_EQ(MakePaletteFromChannels(2, red, green, nullptr),
+              (std::vector<PaletteColor>{0xFF0A1E1Eu, 0xFF142828u}));
+    EXPECT_TRUE(MakePaletteFromChannels(0, red, green, nullptr).empty());
+}
+
+} // namespace
