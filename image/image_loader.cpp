@@ -2,7 +2,6 @@
 
 #include "plugins/plugin_host.h"
 
-#include <cstdlib>
 #include <strings.h>
 
 namespace {
@@ -30,9 +29,7 @@ PackedDib* DecodeThroughPlugins(const std::string& path, LoadError* error) {
     } else if (error) {
         *error = status == 6 ? LoadError::NotFound : LoadError::Unsupported;
     }
-    std::free(picture.header);
-    std::free(picture.bits);
-    std::free(picture.text);
+    ReleasePluginPicture(&picture);
     return dib;
 }
 
