@@ -123,17 +123,6 @@ static uint8_t scale(uint32_t v, uint32_t maxval) {
     return (uint8_t)(((uint64_t)v * 255 + maxval / 2) / maxval);
 }
 
-/* One raw sample of one or two bytes (big-endian), or -1 at the end of the data. */
-static int64_t raw_sample(Reader* r, int wide) {
-    const int hi = getc_unlocked(r->file);
-    if (hi == EOF)
-        return -1;
-    if (!wide)
-        return hi;
-    const int lo = getc_unlocked(r->file);
-    return lo == EOF ? -1 : (hi << 8) | lo;
-}
-
 static int32_t read_bitmap(Reader* r, const Header* h, SpiBlock* header, SpiBlock* bits) {
     spi_set_color(header, 0, 255, 255, 255);
     spi_set_color(header, 1, 0, 0, 0); /* 1 is black */
@@ -156,45 +145,60 @@ static int32_t read_bitmap(Reader* r, const Header* h, SpiBlock* header, SpiBloc
     return SPI_SUCCESS;
 }
 
+/* The samples of one row, raw (read whole, one or two bytes each, most significant first)
+ * or plain; false when the data ends early or a sample is above maxval. */
+static int read_row(Reader* r, const Header* h, uint8_t* raw_row, size_t count, uint32_t* out) {
+    const int wide = h->maxval > 255;
+    if (h->kind >= 4) {
+        const size_t bytes = count * (wide ? 2 : 1);
+        if (fread(raw_row, 1, bytes, r->file) != bytes)
+            return 0;
+        for (size_t i = 0; i < count; ++i)
+            out[i] = wide ? (uint32_t)raw_row[2 * i] << 8 | raw_row[2 * i + 1] : raw_row[i];
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            if (!read_number(r, 65535, &out[i], NULL))
+                return 0;
+    }
+    for (size_t i = 0; i < count; ++i)
+        if (out[i] > h->maxval)
+            return 0;
+    return 1;
+}
+
 static int32_t read_samples(Reader* r, const Header* h, SpiBlock* header, SpiBlock* bits) {
     const int grey = h->kind == 2 || h->kind == 5;
-    const int raw = h->kind >= 4;
     const int wide = h->maxval > 255;
-    const uint32_t channels = grey ? 1 : 3;
+    const size_t count = (size_t)h->width * (grey ? 1 : 3);
     /* Grey maps of up to 256 levels index a table of their own levels; deeper ones are
      * scaled to 256 levels. */
-    const uint32_t levels = grey && !wide ? h->maxval + 1 : 256;
     if (grey)
-        for (uint32_t i = 0; i < levels; ++i) {
+        for (uint32_t i = 0; i < (wide ? 256 : h->maxval + 1); ++i) {
             const uint8_t g = wide ? (uint8_t)i : scale(i, h->maxval);
             spi_set_color(header, i, g, g, g);
         }
-    for (uint32_t y = 0; y < h->height; ++y) {
+    uint8_t levels[256];
+    for (uint32_t i = 0; i < 256 && !wide; ++i)
+        levels[i] = grey ? (uint8_t)i : i <= h->maxval ? scale(i, h->maxval) : 0;
+
+    uint8_t* raw_row = malloc(count * 2);
+    uint32_t* samples = malloc(count * sizeof *samples);
+    int32_t result = raw_row && samples ? SPI_SUCCESS : SPI_OUT_OF_MEMORY;
+    for (uint32_t y = 0; y < h->height && result == SPI_SUCCESS; ++y) {
+        if (!read_row(r, h, raw_row, count, samples)) {
+            result = SPI_DAMAGED;
+            break;
+        }
         uint8_t* row = spi_row(header, bits, (int32_t)y);
-        for (uint32_t x = 0; x < h->width; ++x) {
-            uint8_t out[3];
-            for (uint32_t ch = 0; ch < channels; ++ch) {
-                int64_t v;
-                if (raw) {
-                    v = raw_sample(r, wide);
-                } else {
-                    uint32_t n;
-                    v = read_number(r, 65535, &n, NULL) ? (int64_t)n : -1;
-                }
-                if (v < 0 || v > (int64_t)h->maxval)
-                    return SPI_DAMAGED;
-                out[ch] = grey && !wide ? (uint8_t)v : scale((uint32_t)v, h->maxval);
-            }
-            if (grey) {
-                row[x] = out[0];
-            } else {
-                row[3 * x] = out[2];
-                row[3 * x + 1] = out[1];
-                row[3 * x + 2] = out[0];
-            }
+        for (size_t i = 0; i < count; ++i) {
+            const uint8_t v = wide ? scale(samples[i], h->maxval) : levels[samples[i]];
+            /* Red, green, blue in the file; blue, green, red in the picture. */
+            row[grey ? i : i + 2 - 2 * (i % 3)] = v;
         }
     }
-    return SPI_SUCCESS;
+    free(raw_row);
+    free(samples);
+    return result;
 }
 
 static int32_t decode(Reader* r, SpiBlock* header, SpiBlock* bits) {
