@@ -89,33 +89,16 @@ Gif SmallGif() {
     return gif;
 }
 
-class GifPlugin : public ::testing::Test {
+class GifPlugin : public plugintest::ShippedPlugins {
 protected:
-    void SetUp() override {
-        const std::filesystem::path shipped = plugintest::ShippedPluginDir();
-        if (shipped.empty())
-            GTEST_SKIP() << "shipped plug-ins not found (MOKOA_BIN_DIR; run through ctest)";
-        list_.LoadFolder(shipped.string());
-        ASSERT_GT(list_.Size(), 0u);
-    }
     std::string Write(const Gif& gif) {
-        const std::string path = NextPath();
+        const std::string path = NextPath(".gif");
         EXPECT_TRUE(WriteGif(path, gif));
         return path;
     }
-    std::string NextPath() { return dir_.file("picture" + std::to_string(count_++) + ".gif"); }
     DibPtr Read(const std::string& path, int* code = nullptr) {
         return plugintest::Decode(list_, path, code);
     }
-    DibPtr ReadBytes(const std::string& bytes, int* code = nullptr) {
-        const std::string path = NextPath();
-        testsupport::WriteFileBytes(path, bytes);
-        return Read(path, code);
-    }
-
-    testsupport::TempDir dir_;
-    CSpiPluginList list_;
-    int count_ = 0;
 };
 
 TEST_F(GifPlugin, PaletteIndicesBecomeTheirColours) {
@@ -207,17 +190,17 @@ TEST_F(GifPlugin, DamagedFilesAreRefused) {
     int code = -1;
     // Cut anywhere before the end of the pixel data: refused. The trailer alone may go.
     for (size_t n = 0; n + 1 < whole.size(); ++n) {
-        EXPECT_FALSE(ReadBytes(whole.substr(0, n), &code)) << "cut at " << n;
+        EXPECT_FALSE(ReadBytes(whole.substr(0, n), ".gif", &code)) << "cut at " << n;
         EXPECT_EQ(code, 2);
     }
-    EXPECT_TRUE(ReadBytes(whole.substr(0, whole.size() - 1)));
+    EXPECT_TRUE(ReadBytes(whole.substr(0, whole.size() - 1), ".gif"));
 
     // Every byte spoiled in three ways: whatever comes out, nothing may crash.
     for (size_t i = 6; i < whole.size(); ++i)
         for (uint8_t value : {uint8_t(0), uint8_t(0xFF), uint8_t(whole[i] ^ 0x55)}) {
             std::string spoiled = whole;
             spoiled[i] = char(value);
-            ReadBytes(spoiled);
+            ReadBytes(spoiled, ".gif");
         }
 
     // Absurd sides are refused before anything is allocated. The screen is bytes 6-9, the
@@ -229,7 +212,7 @@ TEST_F(GifPlugin, DamagedFilesAreRefused) {
         huge[at] = char(0x40);
         huge[at + 1] = char(0x9C); // 40000
     }
-    EXPECT_FALSE(ReadBytes(huge, &code));
+    EXPECT_FALSE(ReadBytes(huge, ".gif", &code));
     EXPECT_EQ(code, 2);
 }
 

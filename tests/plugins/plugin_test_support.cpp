@@ -55,4 +55,23 @@ Bgr PixelAt(const PackedDib* dib, int x, int y) {
     return {p[0], p[1], p[2]};
 }
 
+void ShippedPlugins::SetUp() {
+    const std::filesystem::path shipped = ShippedPluginDir();
+    if (shipped.empty())
+        GTEST_SKIP() << "shipped plug-ins not found (MOKOA_BIN_DIR; run through ctest)";
+    list_.LoadFolder(shipped.string());
+    ASSERT_GT(list_.Size(), 0u);
+}
+
+std::string ShippedPlugins::NextPath(const std::string& extension) {
+    return dir_.file("picture" + std::to_string(count_++) + extension);
+}
+
+DibPtr ShippedPlugins::ReadBytes(const std::string& bytes, const std::string& extension, int* code,
+                                 std::string* text) {
+    const std::string path = NextPath(extension);
+    testsupport::WriteFileBytes(path, bytes);
+    return Decode(list_, path, code, text);
+}
+
 } // namespace plugintest

@@ -29,6 +29,21 @@ DibPtr Decode(CSpiPluginList& list, const std::string& path, int* code = nullptr
 using Bgr = std::array<uint8_t, 3>;
 Bgr PixelAt(const PackedDib* dib, int x, int y);
 
+// The shipped plug-ins loaded into a list of the test's own, and a folder for pictures.
+class ShippedPlugins : public ::testing::Test {
+protected:
+    void SetUp() override;
+    // A fresh file name in the folder.
+    std::string NextPath(const std::string& extension);
+    // Writes the bytes as a file and decodes it.
+    DibPtr ReadBytes(const std::string& bytes, const std::string& extension, int* code = nullptr,
+                     std::string* text = nullptr);
+
+    testsupport::TempDir dir_;
+    CSpiPluginList list_;
+    int count_ = 0;
+};
+
 } // namespace plugintest
 
 #define REQUIRE_PLUGIN_DIR(var, dir)                                                               \

@@ -7,25 +7,11 @@ using plugintest::PixelAt;
 
 namespace {
 
-class PnmPlugin : public ::testing::Test {
+class PnmPlugin : public plugintest::ShippedPlugins {
 protected:
-    void SetUp() override {
-        const std::filesystem::path shipped = plugintest::ShippedPluginDir();
-        if (shipped.empty())
-            GTEST_SKIP() << "shipped plug-ins not found (MOKOA_BIN_DIR; run through ctest)";
-        list_.LoadFolder(shipped.string());
-        ASSERT_GT(list_.Size(), 0u);
-    }
-    // Writes the bytes as a file and decodes it; `code` gets the host's result.
     DibPtr Read(const std::string& bytes, int* code = nullptr, std::string* text = nullptr) {
-        const std::string path = dir_.file("picture" + std::to_string(count_++) + ".pnm");
-        testsupport::WriteFileBytes(path, bytes);
-        return plugintest::Decode(list_, path, code, text);
+        return ReadBytes(bytes, ".pnm", code, text);
     }
-
-    testsupport::TempDir dir_;
-    CSpiPluginList list_;
-    int count_ = 0;
 };
 
 const Bgr kBlack = {0, 0, 0}, kWhite = {255, 255, 255};
