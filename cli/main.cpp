@@ -1,5 +1,6 @@
 // mokoa-convert: the command-line side of the picture workshop.
 #include "cli/info_command.h"
+#include "plugins/plugin_host.h"
 
 #include <cstring>
 #include <iostream>
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
         std::cout << kUsage;
         return 0;
     }
+    // Other formats than BMP, PNG and JPEG come through the plug-ins beside the program.
+    LoadPluginFolder(PluginFolderBesideExecutable());
     if (command == "--info") {
         std::vector<std::string> files(argv + 2, argv + argc);
         if (files.empty())
