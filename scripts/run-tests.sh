@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, then builds the core libraries and their tests
-# with AddressSanitizer and UndefinedBehaviorSanitizer and runs those too.
+# with AddressSanitizer and UndefinedBehaviorSanitizer and runs those too, and the web
+# server's tests once more under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,5 +19,12 @@ cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -L core
+
+echo "== ThreadSanitizer build of the web server and its tests"
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMOKOA_GUI=OFF \
+  -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+cmake --build build/tsan -j "$jobs" --target test_web
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir build/tsan --output-on-failure -j "$jobs" -R '^web\.'
 
 echo "== All tests passed"

@@ -158,7 +158,7 @@ TEST_F(PhoneImageServerTest, FiftyPhonesAtOnceAllGetTheWholeFile) {
     constexpr int kPhones = 50;
     std::vector<std::future<Reply>> fetches;
     for (int i = 0; i < kPhones; ++i)
-        fetches.push_back(std::async(std::launch::async, [&] {
+        fetches.push_back(std::async(std::launch::async, [&, i] {
             return Exchange(port_, "GET /" + std::to_string(i) + " HTTP/1.0\r\n\r\n");
         }));
     int whole = 0;
