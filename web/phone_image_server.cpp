@@ -11,8 +11,9 @@
 
 namespace {
 
-// Blocks of the file read and sent at a time.
-constexpr size_t kFileBlock = 16384;
+// Blocks of the file read and sent at a time; small, as it lives on a thread's stack
+// that is fresh for each connection.
+constexpr size_t kFileBlock = 8192;
 
 std::string AccessLogLine(const std::tm& local, const std::string& userAgent,
                           const std::string& peer, int port, const std::string& peerName) {

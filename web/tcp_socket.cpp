@@ -139,7 +139,7 @@ size_t CTcpSocket::Send(const void* data, size_t n, bool more) {
     }
 }
 
-size_t CTcpSocket::Receive(void* buffer, size_t n) {
+size_t CTcpSocket::Receive(void* buffer, size_t n, int milliseconds) {
     for (;;) {
         if (handle_ < 0) {
             lastError_ = EBADF;
@@ -151,7 +151,7 @@ size_t CTcpSocket::Receive(void* buffer, size_t n) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (WaitReadable(waitLimit_) > 0)
+            if (WaitReadable(milliseconds) > 0)
                 continue;
             Fail(lastError_);
             return 0;
@@ -174,21 +174,15 @@ bool CTcpSocket::SendAll(const void* data, size_t n, bool more) {
 }
 
 bool CTcpSocket::ReceiveExact(void* buffer, size_t n, int milliseconds) {
-    const int saved = waitLimit_;
-    waitLimit_ = milliseconds;
     auto* bytes = static_cast<unsigned char*>(buffer);
-    bool ok = true;
     while (n > 0) {
-        const size_t got = Receive(bytes, n);
-        if (got == 0) {
-            ok = false;
-            break;
-        }
+        const size_t got = Receive(bytes, n, milliseconds);
+        if (got == 0)
+            return false;
         bytes += got;
         n -= got;
     }
-    waitLimit_ = saved;
-    return ok;
+    return true;
 }
 
 bool CTcpSocket::Shutdown(int how) {

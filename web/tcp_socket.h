@@ -33,7 +33,9 @@ public:
     size_t Send(const void* data, size_t n, bool more = false);
     // Bytes received from what is there now, or after waiting up to the wait limit; 0 when
     // the wait failed, the peer closed or receiving failed, and the socket is then closed.
-    size_t Receive(void* buffer, size_t n);
+    size_t Receive(void* buffer, size_t n) { return Receive(buffer, n, waitLimit_); }
+    // The same with a wait of its own (-1: without limit).
+    size_t Receive(void* buffer, size_t n, int milliseconds);
     bool SendAll(const void* data, size_t n, bool more = false);
     // True when n bytes arrived, each wait bounded by milliseconds.
     bool ReceiveExact(void* buffer, size_t n, int milliseconds);

@@ -5,6 +5,7 @@
 #include "web/web_server.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 
@@ -40,12 +41,15 @@ CWebConnection::Fill CWebConnection::FillInbox() {
             return Fill::Failed;
         wait = int(left.count());
     }
-    if (socket_->WaitReadable(wait) <= 0)
-        return Fill::Failed;
-    const size_t got = socket_->Receive(inbox_.data(), inbox_.size());
+    const size_t got = socket_->Receive(inbox_.data(), inbox_.size(), wait);
     inboxStart_ = 0;
     inboxEnd_ = got;
-    return got > 0 ? Fill::Data : Fill::Closed;
+    if (got > 0)
+        return Fill::Data;
+    // A wait that ran out or was cut short (or a socket closed earlier) is a failure; the
+    // peer closing or resetting ends the line with what came.
+    const int error = socket_->LastError();
+    return error == ETIMEDOUT || error == ECANCELED || error == EBADF ? Fill::Failed : Fill::Closed;
 }
 
 bool CWebConnection::ReadLine(char* buffer, size_t size) {
