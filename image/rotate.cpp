@@ -11,23 +11,27 @@ namespace {
 // Quarter turns walk the source in square tiles so that both pictures stay in the cache.
 constexpr int kTile = 64;
 
-// The two quarter turns, source pixel by source pixel.
+// The two quarter turns, source pixel by source pixel. Base addresses and strides are taken
+// once: byte stores may alias the headers, so the compiler would otherwise reread them.
 void QuarterTurn(const PackedDib* src, PackedDib* dst, bool clockwise) {
     const int width = DibWidth(src);
     const int height = DibHeight(src);
+    const uint8_t* srcBits = DibBits(src);
+    uint8_t* dstBits = DibBits(dst);
+    const size_t srcStride = DibRowBytes(src);
+    const size_t dstStride = DibRowBytes(dst);
     for (int r0 = 0; r0 < height; r0 += kTile) {
         const int r1 = std::min(r0 + kTile, height);
         for (int x0 = 0; x0 < width; x0 += kTile) {
             const int x1 = std::min(x0 + kTile, width);
             for (int r = r0; r < r1; ++r) {
-                const uint8_t* in = DibPixelAddress(src, x0, r);
+                const uint8_t* in = srcBits + size_t(r) * srcStride + 3 * size_t(x0);
+                // Clockwise: picture (H-1-y, x) <- (x, y), i.e. stored row W-1-x, column r.
+                // Counter-clockwise: picture (y, W-1-x) <- (x, y): stored row x, column H-1-r.
+                const size_t column = 3 * size_t(clockwise ? r : height - 1 - r);
                 for (int x = x0; x < x1; ++x, in += 3) {
-                    // Clockwise: picture (H-1-y, x) <- (x, y); stored row W-1-x, column r.
-                    // Counter-clockwise: picture (y, W-1-x) <- (x, y); stored row x, column
-                    // H-1-r.
-                    uint8_t* out = clockwise ? DibPixelAddress(dst, r, width - 1 - x)
-                                             : DibPixelAddress(dst, height - 1 - r, x);
-                    std::memcpy(out, in, 3);
+                    const size_t row = size_t(clockwise ? width - 1 - x : x);
+                    std::memcpy(dstBits + row * dstStride + column, in, 3);
                 }
             }
         }
@@ -113,6 +117,8 @@ PackedDib* RotateImage(int angle, const PackedDib* source) {
     const int64_t c = int32_t(65536 * cosT);
     const int64_t halfW = width / 2, halfH = height / 2;
     const int64_t halfOutW = outWidth / 2, halfOutH = outHeight / 2;
+    const uint8_t* srcBits = DibBits(src);
+    const size_t srcStride = DibRowBytes(src);
     for (int yo = 0; yo < outHeight; ++yo) {
         int64_t sx = halfW * 65536 + (yo - halfOutH) * s + (1 - halfOutW) * c;
         int64_t sy = halfH * 65536 + (yo - halfOutH) * c - (1 - halfOutW) * s;
@@ -121,7 +127,7 @@ PackedDib* RotateImage(int angle, const PackedDib* source) {
             const int64_t px = sx >> 16;
             const int64_t py = sy >> 16;
             if (px >= 0 && px < width && py >= 0 && py < height)
-                std::memcpy(out, DibPixelAddress(src, int(px), height - 1 - int(py)), 3);
+                std::memcpy(out, srcBits + size_t(height - 1 - py) * srcStride + 3 * size_t(px), 3);
         }
     }
     return dst;
