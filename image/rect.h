@@ -7,8 +7,8 @@ struct ImageRect {
     int right = 0;
     int bottom = 0;
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool Empty() const { return right <= left || bottom <= top; }
+    constexpr int Width() const { return right - left; }
+    constexpr int Height() const { return bottom - top; }
+    constexpr bool Empty() const { return right <= left || bottom <= top; }
     friend bool operator==(const ImageRect&, const ImageRect&) = default;
 };

@@ -1,0 +1,4 @@
+// The help text of mokoa-convert.
+#pragma once
+
+extern const char kUsage[];

@@ -1,0 +1,263 @@
+// mokoa-convert run as a user runs it, compared with the same work done directly through
+// the pipeline model.
+#include "common/png_info.h"
+#include "common/test_pictures.h"
+#include "common/test_support.h"
+#include "image/encoders.h"
+#include "image/loaders.h"
+#include "image/pixel_ops.h"
+#include "image/transform.h"
+#include "phone/output_pipeline.h"
+#include "phone/selection.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+#include <sys/wait.h>
+
+using testsupport::ParsePng;
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+
+namespace {
+
+const char kPhoto[] = "photos/kite-2560x1600.jpg";
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class ConvertCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* bin = std::getenv("MOKOA_BIN_DIR");
+        tool_ = bin ? std::filesystem::path(bin) / "mokoa-convert" : std::filesystem::path();
+        if (tool_.empty() || !std::filesystem::exists(tool_))
+            GTEST_SKIP() << "mokoa-convert not found (MOKOA_BIN_DIR)";
+        setenv("TMPDIR", dir_.path().c_str(), 1);
+    }
+    void TearDown() override { unsetenv("TMPDIR"); }
+
+    // Runs the tool in the test's folder.
+    ToolRun Convert(const std::vector<std::string>& args) {
+        std::string command = "cd " + Quote(dir_.path().string()) + " && " + Quote(tool_.string());
+        for (const std::string& a : args)
+            command += " " + Quote(a);
+        command += " >" + Quote(dir_.file(".out")) + " 2>" + Quote(dir_.file(".err"));
+        const int raw = std::system(command.c_str());
+        ToolRun run;
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = ReadFileBytes(dir_.file(".out"));
+        run.err = ReadFileBytes(dir_.file(".err"));
+        std::filesystem::remove(dir_.file(".out"));
+        std::filesystem::remove(dir_.file(".err"));
+        return run;
+    }
+
+    // What the desktop program gives for the same picture, selection, profile and format.
+    std::string DirectBytes(const PackedDib* picture, const PhoneSettings& settings,
+                            const ImageRect* selection, bool lock, const std::string& name) {
+        OutputPipeline pipeline(settings);
+        const ImageRect whole{0, 0, picture->width, picture->height};
+        const ImageRect cut =
+            selection ? *selection
+                      : FitAspectRect(whole, pipeline.TargetWidth(), pipeline.TargetHeight());
+        pipeline.SetBaseImage(
+            MakeBaseImage(picture, cut, pipeline.TargetWidth(), pipeline.TargetHeight(), lock),
+            false);
+        const std::string path = dir_.file(name);
+        EXPECT_EQ(pipeline.WriteImageByExtension(path), SaveStatus::Written);
+        return ReadFileBytes(path);
+    }
+
+    std::filesystem::path tool_;
+    TempDir dir_;
+};
+
+TEST_F(ConvertCliTest, SameBytesAsTheModel) {
+    MOKOA_REQUIRE_TESTDATA(photoPath, kPhoto);
+    DibPtr photo(LoadImageFile(photoPath.string()));
+    ASSERT_TRUE(photo);
+    const std::string input = photoPath.string();
+
+    // Default profile and format: custom 80 x 80, PNG 12 colours, centred fit.
+    ToolRun run = Convert({input});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "kite-2560x1600.png");
+    EXPECT_EQ(ReadFileBytes(dir_.file("kite-2560x1600.png")),
+              DirectBytes(photo.get(), PhoneSettings{}, nullptr, true, "direct-default.png"));
+
+    for (int format : {0, 5, 9, 10, 11, 14}) {
+        SCOPED_TRACE("format " + std::to_string(format));
+        const std::string ext = format >= 11 ? ".jpg" : ".png";
+        run = Convert(
+            {"--profile", "22", "--format", std::to_string(format), "-o", "cli" + ext, input});
+        ASSERT_NE(run.status, 1) << run.err;
+        ASSERT_NE(run.status, 2) << run.err;
+        EXPECT_EQ(ReadFileBytes(dir_.file("cli" + ext)),
+                  DirectBytes(photo.get(), PhoneSettings{80, 80, 22, format}, nullptr, true,
+                              "direct" + ext));
+    }
+
+    // A given selection without the aspect lock, by name and format text.
+    const ImageRect selection{100, 200, 1100, 700};
+    run = Convert({"--profile", "J-SH04(壁紙)", "--format", "PNG 最適化 32色", "--select",
+                   "100,200,1100,700", "--no-lock", "-o", "sel.png", input});
+    ASSERT_NE(run.status, 1) << run.err;
+    EXPECT_EQ(ReadFileBytes(dir_.file("sel.png")),
+              DirectBytes(photo.get(), PhoneSettings{80, 80, 16, 5}, &selection, false,
+                          "direct-sel.png"));
+    const auto info = ParsePng(ReadFileBytes(dir_.file("sel.png")));
+    EXPECT_EQ(info.width, 96u);
+    EXPECT_EQ(info.height, 48u);
+}
+
+TEST_F(ConvertCliTest, AdjustmentsApplyInOrderBeforeTheSelection) {
+    // A small picture keeps this quick: rotate, flip, tone and offsets on a gradient.
+    DibPtr source = testsupport::GradientPicture(90, 60);
+    ASSERT_EQ(WritePngFile(source.get(), dir_.file("src.png")), 1);
+    ToolRun run = Convert({"--rotate", "90", "--mirror", "--angle", "10", "--brightness", "20",
+                           "--contrast", "-30", "--ycrcb", "5,-10,15", "--whole", "--format", "10",
+                           "--size", "40x50", "-o", "adj.png", "src.png"});
+    ASSERT_NE(run.status, 1) << run.err;
+
+    DibPtr p(RotateImage(90, source.get()));
+    p.reset(RotateImage(450, p.get()));
+    p.reset(RotateImage(10, p.get()));
+    p.reset(ApplyPixelOperation(p.get(), nullptr, BrightnessContrastOp,
+                                BrightnessContrastParam(20, -30)));
+    const ComponentOffsets offsets{5, -10, 15};
+    p.reset(ApplyPixelOperation(p.get(), nullptr, YCrCbOffsetOp, OffsetsParam(offsets)));
+    const ImageRect whole{0, 0, p->width, p->height};
+    EXPECT_EQ(ReadFileBytes(dir_.file("adj.png")),
+              DirectBytes(p.get(), PhoneSettings{40, 50, 0, 10}, &whole, true, "direct.png"));
+
+    run =
+        Convert({"--rotate", "90", "--mirror", "--angle", "10", "--brightness", "20", "--contrast",
+                 "-30", "--ycrcb", "5,-10,15", "--export-source", "full.png", "src.png"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    DibPtr exported(ReadPngFile(dir_.file("full.png")));
+    ASSERT_TRUE(exported);
+    ASSERT_EQ(exported->width, p->width);
+    ASSERT_EQ(exported->height, p->height);
+    EXPECT_EQ(0, std::memcmp(DibBits(exported.get()), DibBits(p.get()), DibPixelBytes(p.get())));
+}
+
+TEST_F(ConvertCliTest, ExitStatusAndMessages) {
+    DibPtr small = testsupport::GradientPicture(64, 48);
+    ASSERT_EQ(WritePngFile(small.get(), dir_.file("small.png")), 1);
+    testsupport::WriteFileBytes(dir_.file("broken.png"), "not a picture");
+    const std::string original = ReadFileBytes(dir_.file("small.png"));
+
+    ToolRun run = Convert({"--format", "2", "-o", "ok.png", "small.png"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("ok.png\n  PNG "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("バイト OK !"), std::string::npos);
+
+    // Noise in full colour at 180 x 180 is far beyond 7 KB.
+    DibPtr noise(DibCreate(24, 64, 64));
+    uint32_t seed = 1;
+    for (size_t i = 0; i < DibPixelBytes(noise.get()); ++i) {
+        seed = seed * 1103515245u + 12345u;
+        DibBits(noise.get())[i] = uint8_t(seed >> 24);
+    }
+    ASSERT_EQ(WritePngFile(noise.get(), dir_.file("noise.png")), 1);
+    run = Convert({"--size", "180x180", "--format", "PNG FullColor", "-o", "big.png", "noise.png"});
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_NE(run.out.find("J-Sky : NG !!\n  eZweb : NG !!"), std::string::npos) << run.out;
+
+    // A bad input is named and skipped; the others are still written.
+    run = Convert({"-o", "batch", "broken.png", "missing.jpg", "small.png"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("broken.png: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("missing.jpg: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("[3/3] small.png"), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(dir_.file("batch/small.png")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("batch/broken.png")));
+
+    // The default name would replace the input itself.
+    run = Convert({"small.png"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("would replace the input"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFileBytes(dir_.file("small.png")), original);
+
+    // A selection beyond the picture fails that input.
+    run = Convert({"--select", "0,0,65,48", "-o", "x.png", "small.png"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("outside the 64x48 picture"), std::string::npos) << run.err;
+}
+
+TEST_F(ConvertCliTest, UsageErrors) {
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"--bogus", "a.png"},
+        {"--size", "19x80", "a.png"},
+        {"--size", "80", "a.png"},
+        {"--profile", "152", "a.png"},
+        {"--profile", "No such phone", "a.png"},
+        {"--format", "15", "a.png"},
+        {"--rotate", "45", "a.png"},
+        {"--angle", "360", "a.png"},
+        {"--contrast", "101", "a.png"},
+        {"--rgb", "1,2", "a.png"},
+        {"--rgb", "1,2,3", "--ycrcb", "1,2,3", "a.png"},
+        {"--select", "10,10,5,20", "a.png"},
+        {"--select", "0,0,5,5", "--whole", "a.png"},
+        {"-o", "out.bmp", "a.png"},
+        {"-o", "out.png", "a.png", "b.png"},
+        {"--export-source", "out.jpg", "a.png"},
+        {"--profile"},
+    };
+    for (const auto& args : bad) {
+        std::string joined;
+        for (const auto& a : args)
+            joined += a + " ";
+        const ToolRun run = Convert(args);
+        EXPECT_EQ(run.status, 2) << joined << "\n" << run.err;
+        EXPECT_NE(run.err.find("mokoa-convert: "), std::string::npos) << joined;
+    }
+    const ToolRun help = Convert({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* word :
+         {"--profile", "--size", "--format", "--select", "--whole", "--no-lock", "--rotate",
+          "--upside-down", "--mirror", "--angle", "--brightness", "--contrast", "--rgb", "--ycrcb",
+          "-o", "--export-source", "--list-profiles", "--list-formats", "--info"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+}
+
+TEST_F(ConvertCliTest, Lists) {
+    ToolRun run = Convert({"--list-profiles", "--size", "100x60"});
+    ASSERT_EQ(run.status, 0);
+    std::istringstream lines(run.out);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(lines, line);)
+        rows.push_back(line);
+    ASSERT_EQ(rows.size(), 152u);
+    EXPECT_EQ(rows[0], "  0  100x60   カスタムサイズ 100x60");
+    EXPECT_EQ(rows[16], " 16   96x130  J-SH04(壁紙)");
+    EXPECT_EQ(rows[151], "151  120x117  TD11");
+
+    run = Convert({"--list-formats"});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 15);
+    EXPECT_NE(run.out.find(" 3  PNG  12 colours   PNG 最適化 12色\n"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("11  JPEG quality 50   JPEG 60%\n"), std::string::npos) << run.out;
+}
+
+} // namespace
