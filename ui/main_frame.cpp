@@ -3,12 +3,14 @@
 #include "app/program_paths.h"
 #include "app/settings_store.h"
 #include "app/shell_open.h"
+#include "image/transform.h"
 #include "ui/about_dialog.h"
 #include "ui/command_ids.h"
 #include "ui/command_pane.h"
 #include "ui/command_table.h"
 #include "ui/custom_size_dialog.h"
 #include "ui/output_panel.h"
+#include "ui/qtimage/qt_dib.h"
 #include "ui/source_view.h"
 #include "ui/user_prompts.h"
 
@@ -95,6 +97,7 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     connect(sourceView_, &CSourceView::stateChanged, this, &CMainFrame::UpdateCommandUi);
     connect(outputPanel_, &COutputPanel::outputChanged, this, &CMainFrame::UpdateCommandUi);
     connect(outputPanel_, &COutputPanel::captionChanged, this, &QWidget::setWindowTitle);
+    setWindowTitle(outputPanel_->Caption());
 
     setAcceptDrops(true);
     SetMode(cmd::kAreaSelect);
@@ -225,10 +228,17 @@ void CMainFrame::InstallHandlers() {
         {kExit, [this] { close(); }},
         {kAreaSelect, [this] { SetMode(kAreaSelect); }},
         {kDotEdit, [this] { SetMode(kDotEdit); }},
+        {kPasteSource, [this] { OnPasteSource(); }},
         {kCapture, [this] { OnCapture(); }},
         {kFreeRotation, [this] { OnFreeRotation(); }},
         {kBrightness, [this] { OnBrightness(); }},
         {kColorComponents, [this] { OnColorComponents(); }},
+        {kRotateRight, [this] { OnRightAngle(90); }},
+        {kRotateLeft, [this] { OnRightAngle(270); }},
+        {kFlipHorizontal, [this] { OnRightAngle(360); }},
+        {kFlipVertical, [this] { OnRightAngle(450); }},
+        {kUndo, [this] { outputPanel_->UndoBaseImage(); }},
+        {kCopyPhoneImage, [this] { DibToClipboard(outputPanel_->OutputImage()); }},
         {kPenSizeMenu, [this] { PopupSubmenu(kPenSizeMenu, submenus_.value("ペン先の幅")); }},
         {kScaleMenu, [this] { PopupSubmenu(kScaleMenu, submenus_.value("表示スケール")); }},
         {kToleranceMenu, [this] { PopupSubmenu(kToleranceMenu, submenus_.value("塗りの色域値")); }},
@@ -330,15 +340,33 @@ void CMainFrame::PopupSubmenu(int buttonId, QMenu* menu) {
     menu->popup(where);
 }
 
-void CMainFrame::OpenPictureFile(const QString&) {
+void CMainFrame::OpenPictureFile(const QString& path) {
     SetMode(cmd::kAreaSelect);
+    sourceView_->OpenPicture(path);
+    UpdateCommandUi();
+}
+
+void CMainFrame::OnPasteSource() {
+    DibPtr pasted(DibFromClipboard());
+    if (!pasted)
+        return;
+    sourceView_->SetPicture(std::move(pasted));
+    documentName_ = QStringLiteral("clipboard");
+}
+
+void CMainFrame::OnRightAngle(int angle) {
+    if (!sourceView_->HasPicture())
+        return;
+    DibPtr turned(RotateImage(angle, sourceView_->Picture()));
+    sourceView_->ReplacePicture(std::move(turned));
 }
 
 void CMainFrame::OnOpen() {
     FileDialogRequest request;
     request.title = QStringLiteral("画像ファイルの読み込み");
     request.folder = loadFolder_;
-    request.filter = QString::fromUtf8(kOpenFilterHead) + QString::fromUtf8(kOpenFilterTail);
+    request.filter = QString::fromUtf8(kOpenFilterHead) + sourceView_->PluginFilter() +
+                     QString::fromUtf8(kOpenFilterTail);
     request.filterIndex = 1;
     const FileDialogResult result = prompts_->OpenFile(this, request);
     if (result.path.isEmpty())

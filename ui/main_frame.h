@@ -87,6 +87,9 @@ private:
     void OnCustomSize();
     void OnOpenPluginFolder();
     void OnAbout();
+    void OnPasteSource();
+    // Turns or mirrors the source picture: 90, 270, 360 (upside down) or 450 (mirror).
+    void OnRightAngle(int angle);
     // Slots for the commands whose windows come with the dot editor, the capture window,
     // the tone and colour dialogs, the rotation dialog, size check and save, mail and the
     // web server.

@@ -1,24 +1,87 @@
 #include "ui/output_panel.h"
 
+#include "app/program_paths.h"
+#include "app/settings_store.h"
+#include "image/loaders.h"
+#include "phone/formats.h"
+#include "phone/profiles.h"
 #include "ui/color_selector.h"
 #include "ui/color_swatch.h"
 #include "ui/dialog_units.h"
+#include "ui/qtimage/qt_dib.h"
+#include "ui/source_view.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QPainter>
 #include <QTabBar>
 
-COutputPanel::COutputPanel(QWidget* parent) : QWidget(parent) {
+namespace {
+
+PhoneSettings ReadPhoneSettings() {
+    const auto settings = OpenUserSettings();
+    settings->beginGroup(PhoneSettings::kSection);
+    PhoneSettings phone;
+    phone.customWidth = settings->value(PhoneSettings::kCustomWidthKey, phone.customWidth).toInt();
+    phone.customHeight =
+        settings->value(PhoneSettings::kCustomHeightKey, phone.customHeight).toInt();
+    phone.selectedProfile =
+        settings->value(PhoneSettings::kProfileKey, phone.selectedProfile).toInt();
+    phone.selectedFormat = settings->value(PhoneSettings::kFormatKey, phone.selectedFormat).toInt();
+    settings->endGroup();
+    return phone;
+}
+
+// keitai.dat beside the executable when it reads as PNG, else the built-in phone.
+QImage LoadPhonePicture() {
+    const QString file = ExecutableFolder() + "keitai.dat";
+    if (QFile::exists(file)) {
+        DibPtr own(ReadPngFile(file.toStdString()));
+        if (own)
+            return DibToQImage(own.get());
+    }
+    return QImage(":/mokoa/phone.png");
+}
+
+// The preview frame: the panel paints into its client area.
+class PreviewFrame : public QWidget {
+public:
+    explicit PreviewFrame(COutputPanel* panel) : QWidget(panel), panel_(panel) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().color(QPalette::Window));
+        panel_->PaintPreview(painter);
+    }
+
+private:
+    COutputPanel* panel_;
+};
+
+} // namespace
+
+QPoint ScreenAreaPosition(int width, int height) {
+    return {30 + (130 - width) / 2, 70 + (140 - height) / 2};
+}
+
+COutputPanel::COutputPanel(QWidget* parent)
+    : QWidget(parent), pipeline_(ReadPhoneSettings()), phonePicture_(LoadPhonePicture()) {
     setFont(DialogFont());
     const DialogUnits du = DialogUnits::FromFont(font());
     setFixedSize(du.X(118), du.Y(404));
 
     profiles_ = new QComboBox(this);
     profiles_->setGeometry(du.X(2), du.Y(7), du.X(113), profiles_->sizeHint().height());
+    profiles_->setMaxVisibleItems(20);
     formats_ = new QComboBox(this);
     formats_->setGeometry(du.X(2), du.Y(23), du.X(113), formats_->sizeHint().height());
-    preview_ = new QFrame(this);
+    formats_->setMaxVisibleItems(15);
+    preview_ = new PreviewFrame(this);
     preview_->setGeometry(du.Rect(2, 43, 113, 160));
 
     swatch_ = new CColorSwatch(this);
@@ -27,15 +90,14 @@ COutputPanel::COutputPanel(QWidget* parent) : QWidget(parent) {
     readout_->setGeometry(du.Rect(61, 206, 39, 26));
     readout_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    auto* tabFrame = new QFrame(this);
-    tabFrame->setFrameShape(QFrame::StyledPanel);
-    tabFrame->setGeometry(du.Rect(2, 235, 113, 103));
     tabs_ = new QTabBar(this);
     tabs_->addTab(QStringLiteral("HSBﾏｯﾌﾟ"));
     tabs_->addTab(QStringLiteral("WebSafe"));
-    tabs_->setGeometry(du.X(2), du.Y(235), du.X(113), tabs_->sizeHint().height());
-    tabFrame->setGeometry(du.X(2), du.Y(235) + tabs_->sizeHint().height() - 2, du.X(113),
-                          du.Y(103) - tabs_->sizeHint().height() + 2);
+    const int tabHeight = tabs_->sizeHint().height();
+    auto* tabFrame = new QFrame(this);
+    tabFrame->setFrameShape(QFrame::StyledPanel);
+    tabFrame->setGeometry(du.X(2), du.Y(235) + tabHeight - 2, du.X(113), du.Y(103) - tabHeight + 2);
+    tabs_->setGeometry(du.X(2), du.Y(235), du.X(113), tabHeight);
     selector_ = new CColorSelector(this);
     selector_->setGeometry(du.Rect(5, 251, 108, 83));
 
@@ -45,13 +107,92 @@ COutputPanel::COutputPanel(QWidget* parent) : QWidget(parent) {
     connect(tabs_, &QTabBar::currentChanged, selector_, &CColorSelector::SetMode);
     selector_->SetMode(CColorSelector::kMapMode);
     selector_->SetColorFromOutside(MakeColorWord(0, 0, 0));
+
+    pipeline_.SetOutputChangedHandler([this] {
+        preview_->update();
+        emit outputChanged();
+    });
+
+    for (int i = 0; i < kProfileListCount; ++i)
+        profiles_->addItem(QString::fromStdString(pipeline_.Profile().ItemText(i)),
+                           pipeline_.Profile().ItemSizeKey(i));
+    profiles_->setCurrentIndex(pipeline_.Profile().SelectedIndex());
+    connect(profiles_, &QComboBox::currentIndexChanged, this, &COutputPanel::OnProfileChanged);
+    OnProfileChanged(profiles_->currentIndex());
+
+    for (const OutputFormat& format : OutputFormats())
+        formats_->addItem(QString::fromUtf8(format.text), format.code);
+    formats_->setCurrentIndex(pipeline_.SelectedFormat());
+    connect(formats_, &QComboBox::currentIndexChanged, this, &COutputPanel::OnFormatChanged);
+    OnFormatChanged(formats_->currentIndex());
 }
 
-COutputPanel::~COutputPanel() = default;
+COutputPanel::~COutputPanel() {
+    const PhoneSettings phone = pipeline_.Settings();
+    const auto settings = OpenUserSettings();
+    settings->beginGroup(PhoneSettings::kSection);
+    settings->setValue(PhoneSettings::kCustomWidthKey, phone.customWidth);
+    settings->setValue(PhoneSettings::kCustomHeightKey, phone.customHeight);
+    settings->setValue(PhoneSettings::kProfileKey, phone.selectedProfile);
+    settings->setValue(PhoneSettings::kFormatKey, phone.selectedFormat);
+    settings->endGroup();
+}
+
+QString COutputPanel::Caption() const {
+    return QString::fromStdString(pipeline_.Profile().Caption());
+}
+
+void COutputPanel::OnProfileChanged(int index) {
+    if (index < 0 || !pipeline_.Profile().Select(index))
+        return;
+    emit captionChanged(Caption());
+    preview_->update();
+    if (sourceView_)
+        sourceView_->SelectWholePicture();
+}
 
 void COutputPanel::SetCustomSize(int width, int height) {
-    customWidth_ = width;
-    customHeight_ = height;
+    if (!pipeline_.Profile().SetCustomSize(width, height))
+        return;
+    const QSignalBlocker block(profiles_);
+    profiles_->setItemText(0, QString::fromStdString(pipeline_.Profile().ItemText(0)));
+    profiles_->setItemData(0, pipeline_.Profile().ItemSizeKey(0));
+    profiles_->setCurrentIndex(0);
+    OnProfileChanged(0);
+}
+
+void COutputPanel::OnFormatChanged(int index) {
+    if (index < 0 || !pipeline_.SelectFormat(index))
+        return;
+    if (!pipeline_.BaseImage() && sourceView_)
+        sourceView_->RefreshOutput();
+    preview_->update();
+}
+
+void COutputPanel::SetBaseImage(DibPtr image, bool commit) {
+    pipeline_.SetBaseImage(std::move(image), commit);
+    emit workingCopyChanged();
+}
+
+bool COutputPanel::UndoBaseImage() {
+    const bool undone = pipeline_.UndoBaseImage();
+    if (undone)
+        emit workingCopyChanged();
+    return undone;
+}
+
+void COutputPanel::PaintPreview(QPainter& painter) {
+    painter.drawImage(0, 0, phonePicture_);
+    const int w = TargetWidth(), h = TargetHeight();
+    if (w > 0 && h > 0) {
+        const QPoint target = ScreenAreaPosition(w, h);
+        painter.setPen(QColor(255, 0, 0));
+        painter.drawRect(target.x(), target.y(), w - 1, h - 1);
+    }
+    if (const PackedDib* output = OutputImage()) {
+        const QPoint at = ScreenAreaPosition(DibWidth(output), DibHeight(output));
+        DibDraw(painter, at.x(), at.y(), output);
+    }
 }
 
 void COutputPanel::OnSwatchColor(ColorWord color) {

@@ -1,9 +1,13 @@
 // The panel docked beside the working pane: phone profile, output format, the phone
-// preview, the current colour and the colour selector.
+// preview, the current colour and the colour selector. It owns the output pipeline and
+// only draws it and forwards to it.
 #pragma once
 
+#include "image/dib.h"
+#include "phone/output_pipeline.h"
 #include "ui/hls_color.h"
 
+#include <QPoint>
 #include <QWidget>
 
 class CColorSelector;
@@ -11,41 +15,69 @@ class CColorSwatch;
 class CSourceView;
 class QComboBox;
 class QLabel;
+class QPainter;
 class QTabBar;
+
+// Top-left corner, in phone-picture pixels, of a picture of that size centred in the
+// phone's screen area (30, 70)-(160, 210).
+QPoint ScreenAreaPosition(int width, int height);
 
 class COutputPanel : public QWidget {
     Q_OBJECT
 public:
     explicit COutputPanel(QWidget* parent = nullptr);
+    // Writes the four remembered choices back.
     ~COutputPanel() override;
 
     void SetSourceView(CSourceView* view) { sourceView_ = view; }
 
-    bool HasOutputImage() const { return false; }
-    bool UndoAvailable() const { return false; }
+    OutputPipeline& Pipeline() { return pipeline_; }
+    const OutputPipeline& Pipeline() const { return pipeline_; }
+    bool HasOutputImage() const { return pipeline_.OutputImage() != nullptr; }
+    bool UndoAvailable() const { return pipeline_.UndoAvailable(); }
+    const PackedDib* OutputImage() const { return pipeline_.OutputImage(); }
+    int TargetWidth() const { return pipeline_.TargetWidth(); }
+    int TargetHeight() const { return pipeline_.TargetHeight(); }
+    int CustomWidth() const { return pipeline_.Profile().CustomWidth(); }
+    int CustomHeight() const { return pipeline_.Profile().CustomHeight(); }
+    // "モコア <profile>  [W x H]".
+    QString Caption() const;
 
-    int CustomWidth() const { return customWidth_; }
-    int CustomHeight() const { return customHeight_; }
+    // A new base image: not a commit from the source view (history dropped), a commit
+    // from the dot editor. The conversion runs.
+    void SetBaseImage(DibPtr image, bool commit);
+    bool UndoBaseImage();
+    // Custom size change: entry 0 gets the new size and is selected.
     void SetCustomSize(int width, int height);
 
+    QComboBox* Profiles() const { return profiles_; }
+    QComboBox* Formats() const { return formats_; }
+    QWidget* Preview() const { return preview_; }
     CColorSelector* ColorSelector() const { return selector_; }
     CColorSwatch* Swatch() const { return swatch_; }
     QLabel* Readout() const { return readout_; }
     QTabBar* Tabs() const { return tabs_; }
+    const QImage& PhonePicture() const { return phonePicture_; }
+
+    void PaintPreview(QPainter& painter);
 
 signals:
-    // The output image was replaced (the frame re-evaluates its commands).
+    // A conversion ran: the output image was replaced.
     void outputChanged();
-    // The main window's caption for the chosen profile.
+    // The working copy was replaced (the dot editor shows it afresh).
+    void workingCopyChanged();
     void captionChanged(const QString& caption);
     // The pen colour for the dot editor.
     void penColorChanged(ColorWord color);
 
 private:
+    void OnProfileChanged(int index);
+    void OnFormatChanged(int index);
     void OnSwatchColor(ColorWord color);
 
+    OutputPipeline pipeline_;
     CSourceView* sourceView_ = nullptr;
-    int customWidth_ = 80, customHeight_ = 80;
+    QImage phonePicture_;
     QComboBox* profiles_;
     QComboBox* formats_;
     QWidget* preview_;

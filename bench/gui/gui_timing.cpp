@@ -1,0 +1,74 @@
+// Times the desktop program's start (main window built and painted, no start-up picture)
+// and the opening of a picture until the window has repainted with it; optionally saves
+// a grab of the window. Run it under a real X server, e.g. bench/gui/gui_timing.sh.
+//   mokoa-gui-timing [--open PICTURE] [--grab OUT.png] [--select X Y X Y] [--profile N]
+#include "app/phone_image_app.h"
+#include "ui/main_frame.h"
+#include "ui/output_panel.h"
+#include "ui/source_view.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QElapsedTimer clock;
+    clock.start();
+    CPhoneImageApp app(argc, argv);
+    QString open, grab;
+    int profile = -1;
+    QList<int> select;
+    const QStringList args = app.arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == "--open" && i + 1 < args.size())
+            open = args[++i];
+        else if (args[i] == "--grab" && i + 1 < args.size())
+            grab = args[++i];
+        else if (args[i] == "--profile" && i + 1 < args.size())
+            profile = args[++i].toInt();
+        else if (args[i] == "--select" && i + 4 < args.size())
+            for (int k = 0; k < 4; ++k)
+                select.append(args[++i].toInt());
+    }
+    const qint64 appReady = clock.nsecsElapsed();
+    CMainFrame frame;
+    frame.show();
+    if (!QTest::qWaitForWindowExposed(&frame, 10000))
+        return 1;
+    frame.repaint();
+    QCoreApplication::processEvents();
+    const qint64 shown = clock.nsecsElapsed();
+    std::printf("application object: %.1f ms\nmain window shown:  %.1f ms\n", appReady / 1e6,
+                shown / 1e6);
+    if (profile >= 0)
+        frame.OutputPanel()->Profiles()->setCurrentIndex(profile);
+    if (!open.isEmpty()) {
+        QElapsedTimer opening;
+        opening.start();
+        frame.OpenPictureFile(open);
+        frame.SourceView()->repaint();
+        frame.OutputPanel()->repaint();
+        QCoreApplication::processEvents();
+        std::printf("picture opened and shown: %.1f ms (%s)\n", opening.nsecsElapsed() / 1e6,
+                    frame.SourceView()->HasPicture() ? "loaded" : "NOT loaded");
+        QElapsedTimer repaint;
+        repaint.start();
+        const int rounds = 20;
+        for (int i = 0; i < rounds; ++i)
+            frame.SourceView()->repaint();
+        std::printf("source view repaint: %.2f ms each\n", repaint.nsecsElapsed() / 1e6 / rounds);
+    }
+    if (select.size() == 4) {
+        QWidget* view = frame.SourceView();
+        QTest::mousePress(view, Qt::LeftButton, {}, QPoint(select[0], select[1]));
+        QTest::mouseMove(view, QPoint(select[2], select[3]));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(select[2], select[3]));
+    }
+    if (!grab.isEmpty()) {
+        QCoreApplication::processEvents();
+        frame.grab().save(grab);
+    }
+    return 0;
+}
