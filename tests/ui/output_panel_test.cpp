@@ -1,0 +1,194 @@
+#include "app/settings_store.h"
+#include "image/dib.h"
+#include "tests/common/qt_test_support.h"
+#include "tests/ui/fake_prompts.h"
+#include "ui/command_ids.h"
+#include "ui/custom_size_dialog.h"
+#include "ui/main_frame.h"
+#include "ui/output_panel.h"
+#include "ui/source_view.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+using namespace cmd;
+
+namespace {
+
+QString MakePicture(const QTemporaryDir& dir, const char* name, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb((x * 7) % 256, (y * 5) % 256, 120));
+    const QString path = dir.filePath(name);
+    image.save(path);
+    return path;
+}
+
+} // namespace
+
+class OutputPanelTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QFile::remove(UserSettingsPath()); }
+
+    void firstStartWithoutSettings() {
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        COutputPanel* panel = frame.OutputPanel();
+        QCOMPARE(panel->Profiles()->count(), 152);
+        QCOMPARE(panel->Profiles()->currentIndex(), 0);
+        QCOMPARE(panel->Profiles()->currentText(), QString("カスタムサイズ 80x80"));
+        QCOMPARE(panel->Profiles()->itemText(16), QString("J-SH04(壁紙)"));
+        QCOMPARE(frame.windowTitle(), QString("モコア カスタムサイズ 80x80  [80 x 80]"));
+        QCOMPARE(panel->Formats()->count(), 15);
+        QCOMPARE(panel->Formats()->currentText(), QString("PNG 最適化 12色"));
+        QCOMPARE(panel->TargetWidth(), 80);
+        QVERIFY(!panel->HasOutputImage());
+        QCOMPARE(panel->PhonePicture().size(), QSize(193, 472));
+    }
+
+    void customSizeReplacesTheFirstEntryAndSelectsIt() {
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        COutputPanel* panel = frame.OutputPanel();
+        panel->Profiles()->setCurrentIndex(16);
+        QCOMPARE(frame.windowTitle(), QString("モコア J-SH04(壁紙)  [96 x 130]"));
+        // Through the command and its dialog, answered as a user would.
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<CCustomSizeDlg*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->WidthEdit()->text(), QString("80"));
+            dialog->WidthEdit()->setText("180");
+            dialog->HeightEdit()->setText("20");
+            dialog->accept();
+        });
+        frame.RunCommand(kCustomSize);
+        QCOMPARE(panel->Profiles()->currentIndex(), 0);
+        QCOMPARE(panel->Profiles()->itemText(0), QString("カスタムサイズ 180x20"));
+        QCOMPARE(panel->TargetWidth(), 180);
+        QCOMPARE(panel->TargetHeight(), 20);
+        QCOMPARE(frame.windowTitle(), QString("モコア カスタムサイズ 180x20  [180 x 20]"));
+
+        // Cancel changes nothing.
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        frame.RunCommand(kCustomSize);
+        QCOMPARE(panel->CustomWidth(), 180);
+    }
+
+    void choicesAreRememberedAtExit() {
+        {
+            FakePrompts prompts;
+            CMainFrame frame(&prompts);
+            frame.OutputPanel()->SetCustomSize(100, 50);
+            frame.OutputPanel()->Profiles()->setCurrentIndex(1);
+            frame.OutputPanel()->Formats()->setCurrentIndex(13);
+        }
+        {
+            auto settings = OpenUserSettings();
+            QCOMPARE(settings->value("SETTING/SELECT_PROFILE").toInt(), 1);
+            QCOMPARE(settings->value("SETTING/SELECT_FFORMAT").toInt(), 13);
+            QCOMPARE(settings->value("SETTING/CUSTSIZE_WIDTH").toInt(), 100);
+        }
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        QCOMPARE(frame.OutputPanel()->TargetWidth(), 48);
+        QCOMPARE(frame.OutputPanel()->TargetHeight(), 35);
+        QCOMPARE(frame.OutputPanel()->Formats()->currentText(), QString("JPEG 80%"));
+        QCOMPARE(frame.OutputPanel()->Profiles()->itemText(0), QString("カスタムサイズ 100x50"));
+    }
+
+    void previewCentresTheOutputInTheScreenArea() {
+        QCOMPARE(ScreenAreaPosition(120, 160), QPoint(35, 60));
+        QCOMPARE(ScreenAreaPosition(130, 140), QPoint(30, 70));
+        QCOMPARE(ScreenAreaPosition(131, 141), QPoint(30, 70)); // halves truncate toward zero
+
+        QTemporaryDir dir;
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        frame.resize(900, 700);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.OutputPanel()->Formats()->setCurrentIndex(10); // full colour, pixels unchanged
+        frame.OpenPictureFile(MakePicture(dir, "p.png", 200, 200));
+        const QImage preview = frame.OutputPanel()->Preview()->grab().toImage();
+        // 80 x 80 target at (55, 100): red outline under the output, output inside.
+        const PackedDib* output = frame.OutputPanel()->OutputImage();
+        QVERIFY(output);
+        QCOMPARE(QSize(DibWidth(output), DibHeight(output)), QSize(80, 80));
+        const QImage phone = frame.OutputPanel()->PhonePicture();
+        QCOMPARE(preview.pixel(10, 10), phone.pixel(10, 10));
+        QVERIFY(preview.pixel(55 + 40, 100 + 40) != phone.pixel(55 + 40, 100 + 40));
+    }
+
+    void commandsFollowTheLoadedPicture() {
+        QTemporaryDir dir;
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        frame.OpenDroppedUrls({QUrl::fromLocalFile(MakePicture(dir, "cat.png", 64, 48))});
+        QVERIFY(frame.SourceView()->HasPicture());
+        for (int id :
+             {kSave, kSizeCheck, kCopyPhoneImage, kWebServer, kAreaSelect, kDotEdit, kRotateRight,
+              kFlipVertical, kFreeRotation, kBrightness, kColorComponents, kScaleMenu})
+            QVERIFY2(frame.Action(id)->isEnabled(), qPrintable(QString::number(id)));
+        QVERIFY(!frame.Action(kUndo)->isEnabled());
+
+        // A right-angle turn swaps the picture's sides and starts from the whole picture.
+        const PackedDib* before = frame.OutputPanel()->Pipeline().BaseImage();
+        frame.RunCommand(kRotateRight);
+        QCOMPARE(DibWidth(frame.SourceView()->Picture()), 48);
+        QCOMPARE(DibHeight(frame.SourceView()->Picture()), 64);
+        QCOMPARE(frame.SourceView()->Selection(), frame.SourceView()->Layout().rect);
+        QVERIFY(frame.OutputPanel()->Pipeline().BaseImage() != before);
+        frame.RunCommand(kFlipHorizontal);
+        QCOMPARE(DibWidth(frame.SourceView()->Picture()), 48);
+
+        // Dot editing and back: the bars and the pane follow the mode.
+        frame.RunCommand(kDotEdit);
+        QCOMPARE(frame.Mode(), int(kDotEdit));
+        QVERIFY(frame.AdjustToolBar()->isHidden());
+        QVERIFY(!frame.DotEditToolBar()->isHidden());
+        QVERIFY(frame.Action(kDotEdit)->isChecked());
+        QVERIFY(!frame.Action(kAspectLock)->isChecked());
+        // Opening returns to area selection.
+        frame.OpenDroppedUrls({QUrl::fromLocalFile(MakePicture(dir, "dog.png", 30, 30))});
+        QCOMPARE(frame.Mode(), int(kAreaSelect));
+    }
+
+    void pasteAndCopyGoThroughTheClipboard() {
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(qRgb(10, 200, 30));
+        QApplication::clipboard()->setImage(picture);
+        frame.RunCommand(kPasteSource);
+        QCOMPARE(frame.DocumentName(), QString("clipboard"));
+        QVERIFY(frame.SourceView()->HasPicture());
+        QCOMPARE(DibWidth(frame.SourceView()->Picture()), 40);
+
+        QApplication::clipboard()->clear();
+        frame.RunCommand(kCopyPhoneImage);
+        const QImage copied = QApplication::clipboard()->image();
+        const PackedDib* output = frame.OutputPanel()->OutputImage();
+        QCOMPARE(copied.size(), QSize(DibWidth(output), DibHeight(output)));
+        QCOMPARE(QColor(copied.pixel(5, 5)).green(), 200);
+
+        // Nothing suitable on the clipboard: nothing happens.
+        QApplication::clipboard()->setText("words");
+        frame.SetDocumentName("kept");
+        frame.RunCommand(kPasteSource);
+        QCOMPARE(frame.DocumentName(), QString("kept"));
+        QVERIFY(frame.SourceView()->HasPicture());
+    }
+};
+
+MOKOA_QT_TEST(OutputPanelTest);
+#include "output_panel_test.moc"

@@ -1,0 +1,203 @@
+#include "image/dib.h"
+#include "tests/common/qt_test_support.h"
+#include "ui/output_panel.h"
+#include "ui/selection_geometry.h"
+#include "ui/source_view.h"
+
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A picture file of the given size with a gradient, so that turns are visible.
+QString MakePicture(const QTemporaryDir& dir, const char* name, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, 90));
+    const QString path = dir.filePath(name);
+    image.save(path);
+    return path;
+}
+
+void Drag(QWidget* view, QPoint from, QPoint to) {
+    QTest::mousePress(view, Qt::LeftButton, {}, from);
+    QTest::mouseMove(view, (from + to) / 2);
+    QTest::mouseMove(view, to);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, to);
+}
+
+// A source view of a fixed client size wired to its own output panel.
+struct ViewRig {
+    COutputPanel panel;
+    CSourceView view;
+    explicit ViewRig(QSize client) {
+        panel.SetSourceView(&view);
+        view.SetOutputPanel(&panel);
+        view.resize(client);
+        view.show();
+    }
+    QSize BaseSize() const {
+        const PackedDib* base = panel.Pipeline().BaseImage();
+        return base ? QSize(DibWidth(base), DibHeight(base)) : QSize();
+    }
+};
+
+} // namespace
+
+class SourceViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void layoutArithmetic() {
+        PictureLayout small = LayoutPicture(400, 300, 100, 80);
+        QCOMPARE(small.rect, (ImageRect{150, 110, 250, 190}));
+        QCOMPARE(small.scale, 1.0);
+        PictureLayout fitted = LayoutPicture(400, 300, 400, 300);
+        QCOMPARE(fitted.rect, (ImageRect{13, 10, 386, 290}));
+        QCOMPARE(fitted.scale, 280.0 / 300.0);
+        // Exactly the inner size is fitted (scale 1 by the fit), not centred 1:1.
+        PictureLayout exact = LayoutPicture(400, 300, 380, 280);
+        QCOMPARE(exact.rect, (ImageRect{10, 10, 390, 290}));
+        QCOMPARE(exact.scale, 1.0);
+        // A client smaller than the margins yields no usable rectangle but no crash.
+        QVERIFY(LayoutPicture(15, 15, 100, 100).rect.Empty());
+    }
+
+    void trackingRectangles() {
+        const ImageRect picture{10, 10, 390, 290};
+        // Locked to 120 x 130, dragging up-left from (200, 200): the fit hangs from the press.
+        QCOMPARE(TrackNewSelection(200, 200, 100, 100, picture, true, 120, 130),
+                 (ImageRect{108, 100, 200, 200}));
+        QCOMPARE(TrackNewSelection(100, 100, 200, 200, picture, true, 120, 130),
+                 (ImageRect{100, 100, 192, 200}));
+        QCOMPARE(TrackNewSelection(100, 100, 200, 200, picture, false, 120, 130),
+                 (ImageRect{100, 100, 200, 200}));
+        // Clipped to the picture; a click without movement is empty.
+        QCOMPARE(TrackNewSelection(50, 50, 0, 0, picture, false, 120, 130),
+                 (ImageRect{10, 10, 50, 50}));
+        QVERIFY(TrackNewSelection(60, 60, 60, 60, picture, true, 120, 130).Empty());
+        QVERIFY(TrackNewSelection(0, 0, 5, 5, picture, false, 120, 130).Empty());
+        // Moving never leaves the picture and keeps the size.
+        const ImageRect selection{50, 50, 150, 120};
+        QCOMPARE(TrackMove(selection, picture, -30, 400), (ImageRect{10, 220, 110, 290}));
+        QCOMPARE(TrackMove(selection, picture, 350, 5), (ImageRect{290, 10, 390, 80}));
+        QCOMPARE(HandleRect(selection), (ImageRect{46, 46, 54, 54}));
+    }
+
+    void picturePixelsSurviveAResize() {
+        const PictureLayout before = LayoutPicture(400, 300, 1000, 800);
+        const ImageRect selection{100, 60, 250, 200};
+        const ImageRect pixels = SelectionToPicturePixels(selection, before, 1000, 800);
+        const PictureLayout after = LayoutPicture(800, 700, 1000, 800);
+        const ImageRect moved = PicturePixelsToSelection(pixels, after);
+        const ImageRect again = SelectionToPicturePixels(moved, after, 1000, 800);
+        QVERIFY(std::abs(again.left - pixels.left) <= 1 &&
+                std::abs(again.right - pixels.right) <= 1);
+        QVERIFY(std::abs(again.top - pixels.top) <= 1 &&
+                std::abs(again.bottom - pixels.bottom) <= 1);
+        // Rounding never reaches outside the picture.
+        const ImageRect whole = SelectionToPicturePixels(before.rect, before, 1000, 800);
+        QCOMPARE(whole, (ImageRect{0, 0, 1000, 800}));
+    }
+
+    void bandDrawnTwiceRestoresThePixels() {
+        QImage image(40, 30, QImage::Format_RGB32);
+        QRandomGenerator random(7);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, random.generate() | 0xFF000000);
+        const QImage original = image.copy();
+        const ImageRect band{5, 4, 25, 20};
+        {
+            QPainter p(&image);
+            DrawInvertedBand(p, band);
+        }
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const bool onOutline = (x == 5 || x == 24 || y == 4 || y == 19) && x >= 5 &&
+                                       x <= 24 && y >= 4 && y <= 19;
+                const QRgb expected = onOutline ? (~original.pixel(x, y) & 0xFFFFFF) | 0xFF000000
+                                                : original.pixel(x, y);
+                QCOMPARE(image.pixel(x, y), expected);
+            }
+        {
+            QPainter p(&image);
+            DrawInvertedBand(p, band);
+            DrawInvertedBand(p, ImageRect{8, 8, 9, 12}); // one pixel wide
+            DrawInvertedBand(p, ImageRect{8, 8, 9, 12});
+        }
+        QCOMPARE(image, original);
+    }
+
+    void unlockedOutputKeepsTheSelectionsProportions() {
+        QTemporaryDir dir;
+        ViewRig rig(QSize(400, 320));
+        rig.panel.SetCustomSize(120, 130);
+        QCOMPARE(rig.view.OpenPicture(MakePicture(dir, "p.png", 300, 240)), 1);
+        QCOMPARE(rig.view.Layout().rect, (ImageRect{50, 40, 350, 280}));
+        QCOMPARE(rig.view.Selection(), rig.view.Layout().rect);
+        Drag(&rig.view, QPoint(60, 50), QPoint(260, 150));
+        QCOMPARE(rig.view.Selection(), (ImageRect{60, 50, 260, 150}));
+        QCOMPARE(rig.BaseSize(), QSize(120, 60));
+        Drag(&rig.view, QPoint(70, 50), QPoint(170, 250)); // away from the handle at (60, 50)
+        QCOMPARE(rig.BaseSize(), QSize(65, 130));
+        QVERIFY(rig.panel.HasOutputImage());
+
+        // With the lock the output is the target size exactly.
+        rig.view.SetAspectLock(true);
+        Drag(&rig.view, QPoint(200, 200), QPoint(100, 100));
+        QCOMPARE(rig.view.Selection(), (ImageRect{108, 100, 200, 200}));
+        QCOMPARE(rig.BaseSize(), QSize(120, 130));
+
+        // A click leaves the selection as it was.
+        Drag(&rig.view, QPoint(150, 150), QPoint(150, 150));
+        QCOMPARE(rig.view.Selection(), (ImageRect{108, 100, 200, 200}));
+
+        // Dragging by the handle moves without resizing and stays on the picture.
+        Drag(&rig.view, QPoint(109, 101), QPoint(5, 300));
+        QCOMPARE(rig.view.Selection(), (ImageRect{50, 180, 142, 280}));
+        QVERIFY(!rig.view.Dragging());
+    }
+
+    void resizeKeepsTheSelectionOnThePicture() {
+        QTemporaryDir dir;
+        ViewRig rig(QSize(400, 300));
+        QCOMPARE(rig.view.OpenPicture(MakePicture(dir, "p.png", 1000, 800)), 1);
+        Drag(&rig.view, QPoint(100, 60), QPoint(250, 200));
+        const ImageRect pixels = rig.view.SelectionPixels();
+        const QSize base = rig.BaseSize();
+        rig.view.resize(800, 700);
+        const ImageRect now =
+            SelectionToPicturePixels(rig.view.Selection(), rig.view.Layout(), 1000, 800);
+        QVERIFY(std::abs(now.left - pixels.left) <= 1 && std::abs(now.bottom - pixels.bottom) <= 1);
+        // No new output on a resize.
+        QCOMPARE(rig.BaseSize(), base);
+    }
+
+    void pressWithoutPictureDoesNothing() {
+        ViewRig rig(QSize(300, 200));
+        QTest::mousePress(&rig.view, Qt::LeftButton, {}, QPoint(50, 50));
+        QVERIFY(!rig.view.Dragging());
+        QTest::mouseRelease(&rig.view, Qt::LeftButton, {}, QPoint(90, 90));
+        QVERIFY(!rig.panel.HasOutputImage());
+    }
+
+    void badFilesLeaveTheViewEmpty() {
+        QTemporaryDir dir;
+        ViewRig rig(QSize(300, 200));
+        QCOMPARE(rig.view.OpenPicture(MakePicture(dir, "p.png", 50, 40)), 1);
+        QFile junk(dir.filePath("junk.jpg"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("\xFF\xD8\xFF garbage");
+        junk.close();
+        QCOMPARE(rig.view.OpenPicture(junk.fileName()), 0);
+        QVERIFY(!rig.view.HasPicture());
+        QCOMPARE(rig.view.OpenPicture(dir.filePath("missing.png")), 0);
+        rig.view.repaint();
+    }
+};
+
+MOKOA_QT_TEST(SourceViewTest);
+#include "source_view_test.moc"
