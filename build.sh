@@ -10,10 +10,7 @@ case "${1:-}" in
     scripts/install-deps.sh build
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DMOKOA_TESTS=OFF
     cmake --build build/release -j "$(nproc)"
-    if [ $# -eq 0 ] && [ -d ../shared/testdata/photos ]; then
-      set -- --info ../shared/testdata/photos/*
-    fi
-    exec build/release/bin/mokoa-convert "$@"
+    exec build/release/bin/mokoa "$@"
     ;;
   test)
     scripts/install-deps.sh build test
