@@ -6,7 +6,11 @@
 #include "ui/main_frame.h"
 #include "ui/source_view.h"
 
+#include "app/program_paths.h"
+
 #include <QAction>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,6 +18,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 
 using namespace cmd;
 
@@ -32,6 +37,15 @@ QStringList MenuTexts(const QMenu* menu) {
         texts.append(action->isSeparator() ? QString("-") : action->text());
     return texts;
 }
+
+// Takes the addresses the desktop would open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
 
 } // namespace
 
@@ -158,6 +172,25 @@ private slots:
         frame.RunCommand(kToolBar);
         QVERIFY(frame.MainToolBar()->isHidden());
         QVERIFY(!frame.Action(kToolBar)->isChecked());
+    }
+
+    void helpAndWebPagesOpenLocalFiles() {
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        frame.Action(kHelp)->trigger();
+        frame.RunCommand(kGetPlugins);
+        frame.RunCommand(kTransferRegistration);
+        frame.RunCommand(kUpdateInfo);
+        frame.RunCommand(kOpenPluginFolder);
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(HelpFilePath()),
+                                            QUrl::fromLocalFile(PluginPagePath()),
+                                            QUrl::fromLocalFile(TransferPagePath()),
+                                            QUrl::fromLocalFile(UpdatePagePath()),
+                                            QUrl::fromLocalFile(PluginFolderPath())}));
+        QVERIFY(QFileInfo(PluginFolderPath()).isDir());
     }
 
     void statusBarShowsTheStatusHalfWhileHovered() {
