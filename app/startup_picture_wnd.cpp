@@ -1,5 +1,9 @@
 #include "app/startup_picture_wnd.h"
 
+#include "image/loaders.h"
+#include "ui/qtimage/dib_painter.h"
+#include "ui/qtimage/dib_qimage.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
@@ -10,13 +14,13 @@
 
 QPointer<CStartupPictureWnd> CStartupPictureWnd::current_;
 
-QImage LoadStartupPicture(const QString& folder) {
-    QImage picture;
+DibPtr LoadStartupPicture(const QString& folder) {
+    DibPtr picture;
     const QString file = folder + "/mokoa.dat";
     if (QFile::exists(file))
-        picture.load(file, "PNG");
-    if (picture.isNull())
-        picture.load(":/mokoa/startup.png");
+        picture.reset(ReadPngFile(QFile::encodeName(file).toStdString()));
+    if (!picture)
+        picture.reset(DibFromDeviceBitmap(QImage(":/mokoa/startup.png")));
     return picture;
 }
 
@@ -24,30 +28,31 @@ CStartupPictureWnd* CStartupPictureWnd::Current() {
     return current_.data();
 }
 
-bool CStartupPictureWnd::ShowFor(QWidget* mainWindow, const QImage& picture) {
+bool CStartupPictureWnd::ShowFor(QWidget* mainWindow, DibPtr picture) {
     if (current_)
         return true;
-    if (picture.isNull()) {
+    if (!picture) {
         mainWindow->show();
         return false;
     }
-    auto* window = new CStartupPictureWnd(mainWindow, picture);
+    auto* window = new CStartupPictureWnd(mainWindow, std::move(picture));
     current_ = window;
     window->show();
     window->repaint();
     return true;
 }
 
-CStartupPictureWnd::CStartupPictureWnd(QWidget* mainWindow, const QImage& picture)
+CStartupPictureWnd::CStartupPictureWnd(QWidget* mainWindow, DibPtr picture)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      mainWindow_(mainWindow), picture_(picture) {
+      mainWindow_(mainWindow), picture_(std::move(picture)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::ArrowCursor);
-    setFixedSize(picture_.size());
+    const QSize size(DibWidth(picture_.get()), DibHeight(picture_.get()));
+    setFixedSize(size);
     // The owner is still hidden, so centre on the screen's work area, not on the owner.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area(QPoint(0, 0), picture_.size());
+        QRect area(QPoint(0, 0), size);
         area.moveCenter(screen->availableGeometry().center());
         move(area.topLeft());
     }
@@ -63,7 +68,7 @@ CStartupPictureWnd::~CStartupPictureWnd() {
 
 void CStartupPictureWnd::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, picture_);
+    DibDraw(picture_.get(), &painter, 0, 0, width(), height());
 }
 
 bool CStartupPictureWnd::eventFilter(QObject*, QEvent* event) {

@@ -3,13 +3,14 @@
 // it does not act on the main window.
 #pragma once
 
-#include <QImage>
+#include "image/dib.h"
+
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 // mokoa.dat in `folder` when it is a readable PNG, else the built-in picture.
-QImage LoadStartupPicture(const QString& folder);
+DibPtr LoadStartupPicture(const QString& folder);
 
 class CStartupPictureWnd : public QWidget {
     Q_OBJECT
@@ -19,7 +20,7 @@ public:
     // Shows the picture for `mainWindow`, which is shown when the picture closes. Does
     // nothing while a picture is already up. False when no window could be made (the main
     // window is then shown at once).
-    static bool ShowFor(QWidget* mainWindow, const QImage& picture);
+    static bool ShowFor(QWidget* mainWindow, DibPtr picture);
     // The picture currently up, or none.
     static CStartupPictureWnd* Current();
 
@@ -33,11 +34,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    CStartupPictureWnd(QWidget* mainWindow, const QImage& picture);
+    CStartupPictureWnd(QWidget* mainWindow, DibPtr picture);
     void Finish();
 
     QPointer<QWidget> mainWindow_;
-    QImage picture_;
+    DibPtr picture_; // released with the window
     QTimer timer_;
     bool finished_ = false;
     static QPointer<CStartupPictureWnd> current_;

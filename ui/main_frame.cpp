@@ -10,7 +10,7 @@
 #include "ui/command_table.h"
 #include "ui/custom_size_dialog.h"
 #include "ui/output_panel.h"
-#include "ui/qtimage/qt_dib.h"
+#include "ui/qtimage/dib_clipboard.h"
 #include "ui/source_view.h"
 #include "ui/user_prompts.h"
 

@@ -8,7 +8,8 @@
 #include "ui/color_selector.h"
 #include "ui/color_swatch.h"
 #include "ui/dialog_units.h"
-#include "ui/qtimage/qt_dib.h"
+#include "ui/qtimage/dib_painter.h"
+#include "ui/qtimage/dib_qimage.h"
 #include "ui/source_view.h"
 
 #include <QComboBox>
@@ -191,7 +192,7 @@ void COutputPanel::PaintPreview(QPainter& painter) {
     }
     if (const PackedDib* output = OutputImage()) {
         const QPoint at = ScreenAreaPosition(DibWidth(output), DibHeight(output));
-        DibDraw(painter, at.x(), at.y(), output);
+        DibDraw(output, &painter, at.x(), at.y(), DibWidth(output), DibHeight(output));
     }
 }
 

@@ -8,7 +8,7 @@
 #include "ui/command_ids.h"
 #include "ui/output_panel.h"
 #include "ui/program_cursors.h"
-#include "ui/qtimage/qt_dib.h"
+#include "ui/qtimage/dib_qimage.h"
 
 #include <QMouseEvent>
 #include <QPainter>

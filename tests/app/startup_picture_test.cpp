@@ -2,6 +2,7 @@
 #include "tests/common/qt_test_support.h"
 #include "ui/command_ids.h"
 #include "ui/main_frame.h"
+#include "ui/qtimage/dib_qimage.h"
 #include "ui/source_view.h"
 
 #include <QFile>
@@ -23,6 +24,10 @@ public:
     }
 };
 
+QSize SizeOf(const DibPtr& dib) {
+    return dib ? QSize(DibWidth(dib.get()), DibHeight(dib.get())) : QSize();
+}
+
 } // namespace
 
 class StartupPictureTest : public QObject {
@@ -30,20 +35,20 @@ class StartupPictureTest : public QObject {
 private slots:
     void builtInPictureUnlessMokoaDatReads() {
         QTemporaryDir folder;
-        QCOMPARE(LoadStartupPicture(folder.path()).size(), QSize(336, 158));
+        QCOMPARE(SizeOf(LoadStartupPicture(folder.path())), QSize(336, 158));
 
         QFile junk(folder.filePath("mokoa.dat"));
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write("not a picture");
         junk.close();
-        QCOMPARE(LoadStartupPicture(folder.path()).size(), QSize(336, 158));
+        QCOMPARE(SizeOf(LoadStartupPicture(folder.path())), QSize(336, 158));
 
         QImage own(50, 40, QImage::Format_RGB32);
         own.fill(Qt::red);
         QVERIFY(own.save(folder.filePath("mokoa.dat"), "PNG"));
-        const QImage loaded = LoadStartupPicture(folder.path());
-        QCOMPARE(loaded.size(), QSize(50, 40));
-        QCOMPARE(loaded.pixelColor(3, 3), QColor(Qt::red));
+        const DibPtr loaded = LoadStartupPicture(folder.path());
+        QCOMPARE(SizeOf(loaded), QSize(50, 40));
+        QCOMPARE(DibToQImage(loaded.get()).pixelColor(3, 3), QColor(Qt::red));
     }
 
     void keyClosesThePictureWithoutReachingTheMainWindow() {
