@@ -175,6 +175,11 @@ void COutputPanel::SetBaseImage(DibPtr image, bool commit) {
     emit workingCopyChanged();
 }
 
+void COutputPanel::CommitWorkingCopy() {
+    pipeline_.CommitWorkingCopy();
+    emit workingCopyChanged();
+}
+
 bool COutputPanel::UndoBaseImage() {
     const bool undone = pipeline_.UndoBaseImage();
     if (undone)

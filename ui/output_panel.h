@@ -46,6 +46,8 @@ public:
     // A new base image: not a commit from the source view (history dropped), a commit
     // from the dot editor. The conversion runs.
     void SetBaseImage(DibPtr image, bool commit);
+    // The dot editor's commit: its working copy becomes the base image (one undo step).
+    void CommitWorkingCopy();
     bool UndoBaseImage();
     // Custom size change: entry 0 gets the new size and is selected.
     void SetCustomSize(int width, int height);

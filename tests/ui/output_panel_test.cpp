@@ -141,6 +141,15 @@ private slots:
             QVERIFY2(frame.Action(id)->isEnabled(), qPrintable(QString::number(id)));
         QVERIFY(!frame.Action(kUndo)->isEnabled());
 
+        // Two committed edits can be undone twice, then the command is off again.
+        frame.OutputPanel()->CommitWorkingCopy();
+        frame.OutputPanel()->CommitWorkingCopy();
+        frame.UpdateCommandUi();
+        QVERIFY(frame.Action(kUndo)->isEnabled());
+        frame.RunCommand(kUndo);
+        frame.RunCommand(kUndo);
+        QVERIFY(!frame.Action(kUndo)->isEnabled());
+
         // A right-angle turn swaps the picture's sides and starts from the whole picture.
         const PackedDib* before = frame.OutputPanel()->Pipeline().BaseImage();
         frame.RunCommand(kRotateRight);
