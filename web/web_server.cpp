@@ -34,6 +34,7 @@ void CWebServer::ResolveHostAddress() {
 bool CWebServer::Start() {
     if (acceptThread_.IsCreated())
         return true;
+    Stop(); // an accept loop that ended by itself still has its thread and stop event
     ResolveHostAddress();
     if (!listener_.Open(port_, 0, kListenBacklog))
         return false;

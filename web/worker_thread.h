@@ -21,7 +21,7 @@ public:
     // Lets a held-back thread run; true once it has been let run.
     bool Resume();
     // Waits up to milliseconds (-1: without limit) for the thread to end; true when it has
-    // ended (it is then joined).
+    // ended (it is then joined). A held-back thread does not end before Resume.
     bool Wait(int milliseconds);
 
     // -1 until the thread has ended, then the result of Run.
