@@ -81,7 +81,7 @@ std::unique_ptr<CTcpSocket> CTcpSocket::Accept() {
     return socket;
 }
 
-int CTcpSocket::WaitFor(short events, int milliseconds) {
+int CTcpSocket::WaitFor(short events, int milliseconds, bool abortable) {
     if (handle_ < 0) {
         lastError_ = EBADF;
         return 0;
@@ -89,7 +89,7 @@ int CTcpSocket::WaitFor(short events, int milliseconds) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     pollfd fds[2] = {{handle_, events, 0}, {abortHandle_, POLLIN, 0}};
-    const nfds_t count = abortHandle_ >= 0 ? 2 : 1;
+    const nfds_t count = abortable && abortHandle_ >= 0 ? 2 : 1;
     for (;;) {
         int timeout = -1;
         if (milliseconds >= 0) {
@@ -112,7 +112,7 @@ int CTcpSocket::WaitFor(short events, int milliseconds) {
 }
 
 int CTcpSocket::WaitReadable(int milliseconds) {
-    return WaitFor(POLLIN, milliseconds);
+    return WaitFor(POLLIN, milliseconds, true);
 }
 
 size_t CTcpSocket::Send(const void* data, size_t n, bool more) {
@@ -129,7 +129,7 @@ size_t CTcpSocket::Send(const void* data, size_t n, bool more) {
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (WaitFor(POLLOUT, waitLimit_) > 0)
+            if (WaitFor(POLLOUT, waitLimit_, false) > 0)
                 continue;
             Fail(lastError_);
             return 0;

@@ -1,6 +1,6 @@
-// A blocking IPv4 stream socket whose waits are bounded: every wait for data (or for
-// room to send) gives up after the socket's wait limit, and also as soon as an optional
-// abort handle (an eventfd or pipe end owned by someone else) becomes readable.
+// A blocking IPv4 stream socket whose waits are bounded: every wait for data or for room
+// to send gives up after the socket's wait limit; a wait for data also as soon as an
+// optional abort handle (an eventfd or pipe end owned by someone else) becomes readable.
 #pragma once
 
 #include <cstddef>
@@ -51,7 +51,7 @@ public:
 
     int WaitLimit() const { return waitLimit_; }
     void SetWaitLimit(int milliseconds) { waitLimit_ = milliseconds; }
-    // A handle whose readability cuts every wait of this socket short (-1 for none).
+    // A handle whose readability cuts waits for data short (-1 for none).
     void SetAbortHandle(int handle) { abortHandle_ = handle; }
     int Handle() const { return handle_; }
     bool IsConnected() const { return connected_; }
@@ -59,7 +59,8 @@ public:
 
 private:
     // > 0 when the socket is ready for events, 0 otherwise (errno-style code in lastError_).
-    int WaitFor(short events, int milliseconds);
+    // Only waits for data are abortable: an answer under way is finished.
+    int WaitFor(short events, int milliseconds, bool abortable);
     void Fail(int error);
 
     int waitLimit_ = -1;

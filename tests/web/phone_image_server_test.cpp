@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <future>
@@ -209,6 +212,36 @@ TEST_F(PhoneImageServerTest, StopDuringLoadEndsEveryConnectionCleanly) {
     }
     EXPECT_EQ(whole, owner_.Lines().size());
     EXPECT_GE(whole, 5u);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PhoneImageServerTest, StopLetsASlowReaderTakeTheWholeAnswer) {
+    // Far more than the socket buffers hold while the peer reads nothing (a few MB).
+    const std::string big = RandomBytes(32 << 20, 3);
+    WriteFileBytes(dir_.file("big.jpg"), big);
+    owner_.SetPath(dir_.file("big.jpg"));
+    const int phone = ConnectLoopback(port_);
+    ASSERT_GE(phone, 0);
+    const std::string request = "GET / HTTP/1.0\r\n\r\n";
+    ASSERT_EQ(::send(phone, request.data(), request.size(), MSG_NOSIGNAL), ssize_t(request.size()));
+    // The server is now stuck sending.
+    ASSERT_TRUE(owner_.WaitForLines(1));
+
+    auto stopped = std::async(std::launch::async, [&] { server_.Stop(); });
+    // The listener goes once the stop has been seen; only then does the phone read.
+    const auto limit = std::chrono::steady_clock::now() + kExchangeLimit;
+    for (int probe; (probe = ConnectLoopback(port_)) >= 0;) {
+        ::close(probe);
+        ASSERT_LT(std::chrono::steady_clock::now(), limit) << "the server keeps listening";
+    }
+    const Reply reply = ReadToEnd(phone);
+    ::close(phone);
+    EXPECT_TRUE(reply.bytes == ImageAnswer("jpeg", big))
+        << "answer cut to " << reply.bytes.size() << " bytes";
+    EXPECT_EQ(stopped.wait_for(kExchangeLimit), std::future_status::ready);
 }
 
 } // namespace
