@@ -2,28 +2,12 @@
 
 #include "ui/color_swatch.h"
 
+#include "ui/control_edges.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace {
-
-QColor ToQColor(ColorWord c) {
-    return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c));
-}
-
-// A 2-pixel sunken edge just outside `inside`.
-void DrawSunkenEdge(QPainter& p, const QRect& inside, const QPalette& pal) {
-    auto ring = [&](const QRect& box, const QColor& topLeft, const QColor& bottomRight) {
-        p.setPen(topLeft);
-        p.drawLine(box.topLeft(), box.topRight());
-        p.drawLine(box.topLeft(), box.bottomLeft());
-        p.setPen(bottomRight);
-        p.drawLine(box.bottomLeft(), box.bottomRight());
-        p.drawLine(box.topRight(), box.bottomRight());
-    };
-    ring(inside.adjusted(-2, -2, 1, 1), pal.color(QPalette::Mid), pal.color(QPalette::Light));
-    ring(inside.adjusted(-1, -1, 0, 0), pal.color(QPalette::Dark), pal.color(QPalette::Midlight));
-}
 
 void DrawMarker(QPainter& p, const QPoint& topLeft) {
     p.setPen(Qt::black);

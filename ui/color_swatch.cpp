@@ -1,30 +1,9 @@
 #include "ui/color_swatch.h"
 
+#include "ui/control_edges.h"
+
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-
-namespace {
-
-QColor ToQColor(ColorWord c) {
-    return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c));
-}
-
-// A bump edge: a raised outer ring and a sunken inner ring.
-void DrawBump(QPainter& p, const QRect& r, const QPalette& pal) {
-    auto ring = [&](const QRect& box, const QColor& topLeft, const QColor& bottomRight) {
-        p.setPen(topLeft);
-        p.drawLine(box.topLeft(), box.topRight());
-        p.drawLine(box.topLeft(), box.bottomLeft());
-        p.setPen(bottomRight);
-        p.drawLine(box.bottomLeft(), box.bottomRight());
-        p.drawLine(box.topRight(), box.bottomRight());
-    };
-    ring(r, pal.color(QPalette::Light), pal.color(QPalette::Dark));
-    ring(r.adjusted(1, 1, -1, -1), pal.color(QPalette::Dark), pal.color(QPalette::Light));
-}
-
-} // namespace
 
 CColorSwatch::CColorSwatch(QWidget* parent) : QWidget(parent) {}
 
@@ -45,7 +24,7 @@ void CColorSwatch::paintEvent(QPaintEvent*) {
     const QRect inner = rect().adjusted(1, 1, -1, -1);
     auto swatch = [&](const QRect& box, ColorWord color) {
         p.fillRect(box, ToQColor(color));
-        DrawBump(p, box, palette());
+        DrawBumpEdge(p, box, palette());
     };
     if (!twoSwatches_) {
         swatch(inner, mainColor_);

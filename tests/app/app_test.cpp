@@ -21,15 +21,6 @@ int FileMode(const QString& path) {
     return int(info.st_mode & 0777);
 }
 
-// Takes the addresses the desktop would open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
-
 } // namespace
 
 class CommandLineAndSettingsTest : public QObject {
@@ -82,7 +73,7 @@ private slots:
     }
 
     void shellOpenHandsPathsAndAddressesToTheDesktop() {
-        UrlCatcher catcher;
+        qttest::UrlCatcher catcher;
         QDesktopServices::setUrlHandler("file", &catcher, "open");
         QDesktopServices::setUrlHandler("https", &catcher, "open");
         QVERIFY(ShellOpen(HelpFilePath()));

@@ -2,7 +2,9 @@
 // shared main runs one class (named as the first argument) or all of them.
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -14,6 +16,16 @@ bool Register(const char* name, Factory factory);
 
 // The user config folder of this run (a private temporary folder).
 QString ConfigHome();
+
+// Takes the addresses the desktop would open (register it with
+// QDesktopServices::setUrlHandler(scheme, &catcher, "open")).
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
 
 } // namespace qttest
 

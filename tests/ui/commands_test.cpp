@@ -38,15 +38,6 @@ QStringList MenuTexts(const QMenu* menu) {
     return texts;
 }
 
-// Takes the addresses the desktop would open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
-
 } // namespace
 
 class CommandsTest : public QObject {
@@ -177,7 +168,7 @@ private slots:
     void helpAndWebPagesOpenLocalFiles() {
         FakePrompts prompts;
         CMainFrame frame(&prompts);
-        UrlCatcher catcher;
+        qttest::UrlCatcher catcher;
         QDesktopServices::setUrlHandler("file", &catcher, "open");
         frame.Action(kHelp)->trigger();
         frame.RunCommand(kGetPlugins);
