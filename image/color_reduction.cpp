@@ -10,51 +10,22 @@ inline uint8_t ClampByte(int v) {
     return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
 }
 
+// Cell of the web lookup cube: the top four bits of each channel.
 inline int CellIndex(int red, int green, int blue) {
     return (red >> 4) * 256 + (green >> 4) * 16 + (blue >> 4);
 }
 
-// Every pixel's colour sorted into the 4096 cells of 16 x 16 x 16 values, duplicates kept,
-// so that a box's histogram and shrink scan visit only the cells it overlaps. One block
-// with per-cell offsets holds the same entries as a list per cell.
-class ColorCellGrid {
-public:
-    ColorCellGrid(const uint8_t* bits, int width, int height, uint32_t stride) {
-        std::fill(std::begin(start_), std::end(start_), 0);
-        for (int y = 0; y < height; ++y) {
-            const uint8_t* p = bits + size_t(y) * stride;
-            for (int x = 0; x < width; ++x, p += 3)
-                ++start_[CellIndex(p[2], p[1], p[0]) + 1];
-        }
-        for (int i = 0; i < 4096; ++i)
-            start_[i + 1] += start_[i];
-        entries_.resize(size_t(start_[4096]) * 3);
-        uint32_t fill[4096];
-        std::copy(start_, start_ + 4096, fill);
-        for (int y = 0; y < height; ++y) {
-            const uint8_t* p = bits + size_t(y) * stride;
-            for (int x = 0; x < width; ++x, p += 3)
-                std::memcpy(&entries_[size_t(fill[CellIndex(p[2], p[1], p[0])]++) * 3], p, 3);
-        }
-    }
+// Every pixel's colour (duplicates kept), with each box owning one contiguous range of
+// them. Boxes are disjoint and shrunk to their pixels, so the entries of a range are
+// exactly the pixels whose colour lies inside the box: a histogram or shrink scan touches
+// nothing else, and a split only partitions the range.
+struct ColorEntry {
+    uint8_t c[4]; // blue, green, red, unused
+};
 
-    // Calls f(entry) for every entry of the cells between the given channel minima and
-    // maxima (blue, green, red order).
-    template <typename F> void ForEachInCells(const int lo[3], const int hi[3], F&& f) const {
-        for (int r = lo[2] >> 4; r <= hi[2] >> 4; ++r)
-            for (int g = lo[1] >> 4; g <= hi[1] >> 4; ++g)
-                for (int b = lo[0] >> 4; b <= hi[0] >> 4; ++b) {
-                    const int cell = r * 256 + g * 16 + b;
-                    const uint8_t* e = &entries_[size_t(start_[cell]) * 3];
-                    const uint8_t* end = &entries_[0] + size_t(start_[cell + 1]) * 3;
-                    for (; e < end; e += 3)
-                        f(e);
-                }
-    }
-
-private:
-    uint32_t start_[4097];
-    std::vector<uint8_t> entries_;
+struct EntryRange {
+    uint32_t begin;
+    uint32_t end;
 };
 
 inline int BitLength(int32_t x) {
@@ -80,25 +51,22 @@ void SetBoxBounds(ColorBox& box, const int lo[3], const int hi[3]) {
     box.redExtent = hi[2] - lo[2] + 1;
 }
 
-inline bool Inside(const uint8_t* e, const int lo[3], const int hi[3]) {
-    return e[0] >= lo[0] && e[0] <= hi[0] && e[1] >= lo[1] && e[1] <= hi[1] && e[2] >= lo[2] &&
-           e[2] <= hi[2];
+inline void Widen(const ColorEntry& e, int lo[3], int hi[3]) {
+    for (int c = 0; c < 3; ++c) {
+        lo[c] = std::min<int>(lo[c], e.c[c]);
+        hi[c] = std::max<int>(hi[c], e.c[c]);
+    }
 }
 
-void ShrinkBox(const ColorCellGrid& grid, ColorBox& box) {
-    int lo[3], hi[3];
-    BoxBounds(box, lo, hi);
-    int newLo[3] = {256, 256, 256}, newHi[3] = {-1, -1, -1};
-    grid.ForEachInCells(lo, hi, [&](const uint8_t* e) {
-        if (!Inside(e, lo, hi))
-            return;
+// Minima and maxima of the entries of a range, in channel order blue, green, red.
+void RangeBounds(const ColorEntry* e, const ColorEntry* end, int lo[3], int hi[3]) {
+    for (int c = 0; c < 3; ++c)
+        lo[c] = hi[c] = e->c[c];
+    for (; e < end; ++e)
         for (int c = 0; c < 3; ++c) {
-            newLo[c] = std::min<int>(newLo[c], e[c]);
-            newHi[c] = std::max<int>(newHi[c], e[c]);
+            lo[c] = std::min<int>(lo[c], e->c[c]);
+            hi[c] = std::max<int>(hi[c], e->c[c]);
         }
-    });
-    if (newHi[0] >= 0)
-        SetBoxBounds(box, newLo, newHi);
 }
 
 } // namespace
@@ -117,21 +85,21 @@ bool CMedianCut::Build(const uint8_t* bits, int width, int height, uint32_t stri
     colorCount = std::clamp(colorCount, 1, kMaxBoxes);
     nodes_.reserve(size_t(2 * colorCount));
 
-    const ColorCellGrid grid(bits, width, height, stride);
-    int lo[3] = {bits[0], bits[1], bits[2]};
-    int hi[3] = {bits[0], bits[1], bits[2]};
+    std::vector<ColorEntry> entries(size_t(width) * size_t(height));
+    ColorEntry* e = entries.data();
     for (int y = 0; y < height; ++y) {
         const uint8_t* p = bits + size_t(y) * stride;
-        for (int x = 0; x < width; ++x, p += 3)
-            for (int c = 0; c < 3; ++c) {
-                lo[c] = std::min<int>(lo[c], p[c]);
-                hi[c] = std::max<int>(hi[c], p[c]);
-            }
+        for (int x = 0; x < width; ++x, p += 3, ++e)
+            *e = ColorEntry{{p[0], p[1], p[2], 0}};
     }
+    std::array<EntryRange, kMaxBoxes> ranges;
+    int lo[3], hi[3];
+    RangeBounds(entries.data(), entries.data() + entries.size(), lo, hi);
     ColorBox& first = boxes_[0];
     SetBoxBounds(first, lo, hi);
     first.count = width * height;
     first.node = NewLeaf();
+    ranges[0] = {0, uint32_t(entries.size())};
     boxCount_ = 1;
 
     while (boxCount_ < colorCount) {
@@ -147,6 +115,7 @@ bool CMedianCut::Build(const uint8_t* bits, int width, int height, uint32_t stri
             }
         }
         const ColorBox box = boxes_[chosen];
+        const EntryRange range = ranges[chosen];
         if (std::max({box.redExtent, box.greenExtent, box.blueExtent}) < 2)
             break;
 
@@ -157,15 +126,13 @@ bool CMedianCut::Build(const uint8_t* bits, int width, int height, uint32_t stri
         else
             channel = box.redExtent < box.blueExtent ? 0 : 2;
 
-        BoxBounds(box, lo, hi);
+        ColorEntry* begin = entries.data() + range.begin;
+        ColorEntry* end = entries.data() + range.end;
         int histogram[256] = {};
-        int total = 0;
-        grid.ForEachInCells(lo, hi, [&](const uint8_t* e) {
-            if (Inside(e, lo, hi)) {
-                ++histogram[e[channel]];
-                ++total;
-            }
-        });
+        for (const ColorEntry* p = begin; p < end; ++p)
+            ++histogram[p->c[channel]];
+        const int total = int(range.end - range.begin);
+        BoxBounds(box, lo, hi);
         const int minimum = lo[channel];
         const int maximum = hi[channel];
         int s = minimum + 1;
@@ -175,33 +142,67 @@ bool CMedianCut::Build(const uint8_t* bits, int width, int height, uint32_t stri
             ++s;
         }
 
+        // The last box moves into the chosen one's slot; the two parts are appended.
         boxes_[chosen] = boxes_[boxCount_ - 1];
+        ranges[chosen] = ranges[boxCount_ - 1];
         --boxCount_;
+        // Partition the range and shrink both parts in one pass.
+        int lowLo[3] = {255, 255, 255}, lowHi[3] = {0, 0, 0};
+        int highLo[3] = {255, 255, 255}, highHi[3] = {0, 0, 0};
+        ColorEntry* i = begin;
+        ColorEntry* j = end;
+        for (;;) {
+            for (; i < j && i->c[channel] < s; ++i)
+                Widen(*i, lowLo, lowHi);
+            for (; i < j && (j - 1)->c[channel] >= s; --j)
+                Widen(*(j - 1), highLo, highHi);
+            if (i >= j)
+                break;
+            std::swap(*i, *(j - 1));
+        }
+        ColorEntry* middle = i;
         ColorBox lower = box, upper = box;
-        int lowerHi[3] = {hi[0], hi[1], hi[2]};
-        int upperLo[3] = {lo[0], lo[1], lo[2]};
-        lowerHi[channel] = s - 1;
-        upperLo[channel] = s;
-        SetBoxBounds(lower, lo, lowerHi);
-        SetBoxBounds(upper, upperLo, hi);
         lower.count = below;
         upper.count = total - below;
+        SetBoxBounds(lower, lowLo, lowHi);
+        SetBoxBounds(upper, highLo, highHi);
         lower.node = NewLeaf();
         upper.node = NewLeaf();
-        ColorNode& parent = nodes_[box.node];
+        ColorNode& parent = nodes_[size_t(box.node)];
         parent.splitChannel = channel;
         parent.threshold = s;
         parent.lower = lower.node;
         parent.upper = upper.node;
-        ShrinkBox(grid, lower);
-        ShrinkBox(grid, upper);
+        const uint32_t split = uint32_t(middle - entries.data());
+        ranges[boxCount_] = {range.begin, split};
         boxes_[boxCount_++] = lower;
+        ranges[boxCount_] = {split, range.end};
         boxes_[boxCount_++] = upper;
     }
 
     for (int i = 0; i < boxCount_; ++i)
-        nodes_[boxes_[i].node].paletteIndex = uint8_t(i);
+        nodes_[size_t(boxes_[i].node)].paletteIndex = uint8_t(i);
+    FillCellStarts();
     return true;
+}
+
+void CMedianCut::FillCellStarts() {
+    for (int cell = 0; cell < 4096; ++cell) {
+        // The cell's range of values per channel, blue, green, red.
+        const int lo[3] = {(cell & 15) << 4, ((cell >> 4) & 15) << 4, (cell >> 8) << 4};
+        int32_t node = 0;
+        while (nodes_[size_t(node)].splitChannel >= 0) {
+            const ColorNode& n = nodes_[size_t(node)];
+            const int low = lo[n.splitChannel], high = low + 15;
+            if (high < n.threshold)
+                node = n.lower;
+            else if (low >= n.threshold)
+                node = n.upper;
+            else
+                break;
+        }
+        cellStart_[size_t(cell)] = int16_t(node);
+    }
 }
 
 void CMedianCut::PaletteColor(int i, uint8_t bgr[3]) const {
@@ -211,10 +212,11 @@ void CMedianCut::PaletteColor(int i, uint8_t bgr[3]) const {
     bgr[2] = uint8_t(b.redMin + b.redExtent / 2);
 }
 
-void DiffuseError(uint8_t* p, const uint8_t q[3], int x, int y, int width, int height,
-                  uint32_t stride) {
-    const bool right = x + 1 < width;
-    const bool down = y + 1 < height;
+namespace {
+
+// The diffusion itself, inlined into the per-pixel loops.
+inline void Diffuse(uint8_t* p, const uint8_t q[3], bool right, bool down, bool left,
+                    uint32_t stride) {
     uint8_t* next = p + stride;
     for (int c = 0; c < 3; ++c) {
         const int e = int(p[c]) - int(q[c]);
@@ -229,10 +231,17 @@ void DiffuseError(uint8_t* p, const uint8_t q[3], int x, int y, int width, int h
             next[c] = ClampByte(next[c] + five);
             if (right)
                 next[3 + c] = ClampByte(next[3 + c] + three);
-            if (x >= 1)
+            if (left)
                 next[c - 3] = ClampByte(next[c - 3] + three);
         }
     }
+}
+
+} // namespace
+
+void DiffuseError(uint8_t* p, const uint8_t q[3], int x, int y, int width, int height,
+                  uint32_t stride) {
+    Diffuse(p, q, x + 1 < width, y + 1 < height, x >= 1, stride);
 }
 
 namespace {
@@ -272,8 +281,9 @@ PackedDib* ReduceWithMedianCut(const PackedDib* image, int n, int bitCount) {
     std::memcpy(b, src, stride);
     const uint32_t outStride = DibRowBytes(out.get());
     for (int y = 0; y < height; ++y) {
+        const bool down = y + 1 < height;
         std::memcpy(a, b, stride);
-        if (y + 1 < height)
+        if (down)
             std::memcpy(b, src + size_t(y + 1) * stride, stride);
         uint8_t* dst = DibBits(out.get()) + size_t(y) * outStride;
         uint8_t* p = a;
@@ -283,7 +293,7 @@ PackedDib* ReduceWithMedianCut(const PackedDib* image, int n, int bitCount) {
                 dst[x] = index;
             else
                 dst[x >> 1] |= (x & 1) ? index : uint8_t(index << 4);
-            DiffuseError(p, palette[index], x, y, width, height, stride);
+            Diffuse(p, palette[index], x + 1 < width, down, x >= 1, stride);
         }
     }
     return out.release();
@@ -375,12 +385,13 @@ PackedDib* ReduceToWebSafe(PackedDib* image) {
     const uint32_t stride = DibRowBytes(image);
     const uint32_t outStride = DibRowBytes(out);
     for (int y = 0; y < height; ++y) {
+        const bool down = y + 1 < height;
         uint8_t* p = DibBits(image) + size_t(y) * stride;
         uint8_t* dst = DibBits(out) + size_t(y) * outStride;
         for (int x = 0; x < width; ++x, p += 3) {
             const uint8_t index = web.cube[CellIndex(p[2], p[1], p[0])];
             dst[x] = index;
-            DiffuseError(p, web.palette[index], x, y, width, height, stride);
+            Diffuse(p, web.palette[index], x + 1 < width, down, x >= 1, stride);
         }
     }
     return out;

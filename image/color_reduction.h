@@ -36,19 +36,25 @@ public:
     const ColorBox& Box(int i) const { return boxes_[i]; }
     // The middle of box i, blue, green, red.
     void PaletteColor(int i, uint8_t bgr[3]) const;
-    // Palette index of a blue, green, red pixel by walking the tree.
+    // Palette index of a blue, green, red pixel by walking the tree. The walk starts at the
+    // deepest node whose region holds the pixel's whole 16 x 16 x 16 cell, which gives the
+    // same leaf as a walk from the root.
     uint8_t Lookup(const uint8_t* bgr) const {
-        const ColorNode* node = &nodes_[0];
+        const ColorNode* node =
+            &nodes_[size_t(cellStart_[(bgr[2] >> 4) << 8 | (bgr[1] >> 4) << 4 | bgr[0] >> 4])];
         while (node->splitChannel >= 0)
-            node = &nodes_[bgr[node->splitChannel] < node->threshold ? node->lower : node->upper];
+            node = &nodes_[size_t(bgr[node->splitChannel] < node->threshold ? node->lower
+                                                                            : node->upper)];
         return node->paletteIndex;
     }
 
 private:
-    struct Bounds;
     int32_t NewLeaf();
 
+    void FillCellStarts();
+
     std::vector<ColorNode> nodes_; // nodes_[0] is the root
+    std::array<int16_t, 4096> cellStart_{};
     std::array<ColorBox, kMaxBoxes> boxes_{};
     int boxCount_ = 0;
 };

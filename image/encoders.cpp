@@ -117,42 +117,56 @@ bool EncodeJpeg(const PackedDib* image, FILE* file, int quality, std::vector<uin
     return true;
 }
 
+// The palette an image's PNG carries: the colour-table entries in use, at most 2^depth.
+std::vector<png_color> PngPalette(const PackedDib* image) {
+    std::vector<png_color> palette;
+    const int bitCount = image->bitCount;
+    if (bitCount > 8)
+        return palette;
+    uint32_t count = DibColorCount(image);
+    if (count > (1u << bitCount))
+        count = 1u << bitCount;
+    const uint8_t* table = DibColorTable(image);
+    for (uint32_t i = 0; i < count; ++i)
+        palette.push_back(png_color{table[4 * i + 2], table[4 * i + 1], table[4 * i]});
+    return palette;
+}
+
+bool PngWritable(const PackedDib* image) {
+    return image && image->width > 0 && image->height > 0 &&
+           (PaletteDepth(image->bitCount) || image->bitCount == 24);
+}
+
+bool JpegWritable(const PackedDib* image) {
+    return image && image->width > 0 && image->height > 0 &&
+           (image->bitCount == 24 || image->bitCount == 8 || image->bitCount == 4);
+}
+
 } // namespace
 
+int WritePngStream(const PackedDib* image, FILE* stream) {
+    if (!PngWritable(image) || !stream)
+        return 0;
+    return EncodePng(image, stream, PngPalette(image)) ? 1 : 0;
+}
+
+int WriteJpegStream(const PackedDib* image, FILE* stream, int quality) {
+    if (!JpegWritable(image) || !stream)
+        return 0;
+    std::vector<uint8_t> row(size_t(image->width) * 3);
+    return EncodeJpeg(image, stream, quality, row) ? 1 : 0;
+}
+
 int WritePngFile(const PackedDib* image, const std::string& path) {
-    if (!image || image->width <= 0 || image->height <= 0)
+    if (!PngWritable(image))
         return 0;
-    const int bitCount = image->bitCount;
-    if (!PaletteDepth(bitCount) && bitCount != 24)
-        return 0;
-    std::vector<png_color> palette;
-    if (bitCount <= 8) {
-        uint32_t count = DibColorCount(image);
-        if (count > (1u << bitCount))
-            count = 1u << bitCount;
-        const uint8_t* table = DibColorTable(image);
-        for (uint32_t i = 0; i < count; ++i)
-            palette.push_back(png_color{table[4 * i + 2], table[4 * i + 1], table[4 * i]});
-    }
     ReplacingFile file(path);
-    if (!file.stream())
-        return 0;
-    if (!EncodePng(image, file.stream(), palette))
-        return 0;
-    return file.Commit() ? 1 : 0;
+    return WritePngStream(image, file.stream()) && file.Commit() ? 1 : 0;
 }
 
 int WriteJpegFile(const PackedDib* image, const std::string& path, int quality) {
-    if (!image || image->width <= 0 || image->height <= 0)
+    if (!JpegWritable(image))
         return 0;
-    const int bitCount = image->bitCount;
-    if (bitCount != 24 && bitCount != 8 && bitCount != 4)
-        return 0;
-    std::vector<uint8_t> row(size_t(image->width) * 3);
     ReplacingFile file(path);
-    if (!file.stream())
-        return 0;
-    if (!EncodeJpeg(image, file.stream(), quality, row))
-        return 0;
-    return file.Commit() ? 1 : 0;
+    return WriteJpegStream(image, file.stream(), quality) && file.Commit() ? 1 : 0;
 }

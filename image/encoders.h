@@ -4,6 +4,7 @@
 
 #include "image/dib.h"
 
+#include <cstdio>
 #include <string>
 
 // Palette PNG (colour type 3) for images of 8 bits or fewer, with one PLTE entry per
@@ -13,3 +14,9 @@ int WritePngFile(const PackedDib* image, const std::string& path);
 // Baseline JPEG of a 24-bit image, or of a 4- or 8-bit image through its colour table.
 // 1 when written completely, else 0.
 int WriteJpegFile(const PackedDib* image, const std::string& path, int quality);
+
+// The same encodings onto an open stream, from its current position, for a scratch file
+// the caller rewrites in place; 1 when the encoder finished, else 0. The caller flushes
+// and checks the stream.
+int WritePngStream(const PackedDib* image, FILE* stream);
+int WriteJpegStream(const PackedDib* image, FILE* stream, int quality);

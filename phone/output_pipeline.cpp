@@ -4,23 +4,14 @@
 #include "image/encoders.h"
 #include "image/loaders.h"
 #include "image/pixel_ops.h"
-#include "phone/temp_file.h"
-
-#include <cstdio>
-
-#include <sys/stat.h>
 
 OutputPipeline::OutputPipeline(const PhoneSettings& settings)
     : profile_(settings.customWidth, settings.customHeight, settings.selectedProfile) {
     if (!SelectFormat(settings.selectedFormat))
         SelectFormat(kDefaultFormatIndex);
-    tempPath_ = CreateTempFile("~kt");
 }
 
-OutputPipeline::~OutputPipeline() {
-    if (!tempPath_.empty())
-        std::remove(tempPath_.c_str());
-}
+OutputPipeline::~OutputPipeline() = default;
 
 PhoneSettings OutputPipeline::Settings() const {
     return PhoneSettings{profile_.CustomWidth(), profile_.CustomHeight(), profile_.SelectedIndex(),
@@ -101,23 +92,20 @@ void OutputPipeline::RunConversion() {
         const bool written = WriteTempOutput() != 0;
         output_.reset();
         if (written)
-            output_.reset(IsPng() ? ReadPngFile(tempPath_) : ReadJpegFile(tempPath_));
+            output_.reset(IsPng() ? ReadPngFile(temp_.path()) : ReadJpegFile(temp_.path()));
     }
     if (onChanged_)
         onChanged_();
 }
 
 uint32_t OutputPipeline::WriteTempOutput() {
-    if (!output_ || tempPath_.empty())
+    FILE* stream = temp_.Begin();
+    if (!output_ || !stream)
         return 0;
-    const int ok = IsPng() ? WritePngFile(output_.get(), tempPath_)
-                           : WriteJpegFile(output_.get(), tempPath_, jpegQuality_);
-    if (!ok)
-        return 0;
-    struct stat st;
-    if (::stat(tempPath_.c_str(), &st) != 0)
-        return 0;
-    return uint32_t(uint64_t(st.st_size));
+    const int ok = IsPng() ? WritePngStream(output_.get(), stream)
+                           : WriteJpegStream(output_.get(), stream, jpegQuality_);
+    const int64_t size = temp_.End(ok != 0);
+    return size < 0 ? 0 : uint32_t(uint64_t(size));
 }
 
 SizeCheckResult OutputPipeline::CheckSize() {

@@ -7,6 +7,7 @@
 #include "phone/formats.h"
 #include "phone/profile_selection.h"
 #include "phone/save.h"
+#include "phone/scratch_file.h"
 #include "phone/settings.h"
 #include "phone/size_check.h"
 
@@ -70,7 +71,7 @@ public:
     const PackedDib* OutputImage() const { return output_.get(); }
     PackedDib* WorkingCopy() { return working_.get(); }
     const PackedDib* WorkingCopy() const { return working_.get(); }
-    const std::string& TempOutputPath() const { return tempPath_; }
+    const std::string& TempOutputPath() const { return temp_.path(); }
 
     // Called after every conversion run, so that views can repaint.
     void SetOutputChangedHandler(std::function<void()> handler) { onChanged_ = std::move(handler); }
@@ -90,6 +91,6 @@ private:
     std::array<DibPtr, kHistorySlots> history_;
     int cursor_ = 0;
 
-    std::string tempPath_;
+    ScratchFile temp_{"~kt"};
     std::function<void()> onChanged_;
 };

@@ -1,0 +1,31 @@
+// A private file in the user's temporary folder that is rewritten in place many times and
+// deleted at the end. Rewriting in place keeps each write cheap: replacing or truncating a
+// file to zero makes some file systems flush it first.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+class ScratchFile {
+public:
+    // Creates prefix + six unique characters in the temporary folder.
+    explicit ScratchFile(const std::string& prefix);
+    // Closes and deletes the file.
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    // Empty when the file could not be created.
+    const std::string& path() const { return path_; }
+
+    // The stream positioned at the start for a new content; none without a file.
+    FILE* Begin();
+    // Cuts the file to what was written since Begin; its size in bytes, or -1 when the
+    // write failed (the content is then undefined).
+    int64_t End(bool written);
+
+private:
+    std::string path_;
+    FILE* stream_ = nullptr;
+};
