@@ -118,6 +118,22 @@ TEST(MedianCut, ReducedPhotoLikePictureKeepsToTheCount) {
     }
 }
 
+TEST(MedianCut, EveryPaletteColourLooksUpItsOwnBox) {
+    // Box middles lie inside their boxes, so the tree (and its cell shortcut) must lead
+    // each palette colour back to its own entry, also where boxes are finer than a cell.
+    DibPtr picture = GradientPicture(120, 160);
+    for (int n : {12, 256}) {
+        CMedianCut cut;
+        ASSERT_TRUE(cut.Build(DibBits(picture.get()), 120, 160, DibRowBytes(picture.get()), n));
+        ASSERT_EQ(cut.BoxCount(), n);
+        for (int i = 0; i < cut.BoxCount(); ++i) {
+            uint8_t bgr[3];
+            cut.PaletteColor(i, bgr);
+            ASSERT_EQ(cut.Lookup(bgr), i) << "n " << n << " box " << i;
+        }
+    }
+}
+
 TEST(MedianCut, FourBitOddWidthPacksTheLastPixelHigh) {
     DibPtr dib(DibCreate(24, 5, 2));
     const Rgb colours[5] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
