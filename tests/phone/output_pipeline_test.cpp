@@ -7,9 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using testsupport::GradientPicture;
 using testsupport::IndexAt;
@@ -166,6 +171,27 @@ TEST_F(OutputPipelineTest, WithoutAnImageNothingIsShownOrWritten) {
     EXPECT_FALSE(pipeline.CheckSize().written);
     EXPECT_EQ(pipeline.MakeDeliveryCopy(), "");
     EXPECT_EQ(pipeline.WriteImageByExtension(dir_.file("x.png")), SaveStatus::NoImage);
+}
+
+TEST_F(OutputPipelineTest, FailedTemporaryWriteShowsNoStalePicture) {
+    OutputPipeline pipeline(PhoneSettings{80, 80, 0, 10});
+    pipeline.SetBaseImage(GradientPicture(20, 20), false);
+    ASSERT_TRUE(pipeline.OutputImage());
+    // In a child whose files may not be written at all, as on a full disk, the next
+    // run must not read back the earlier file.
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{0, 0};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        pipeline.SetBaseImage(GradientPicture(60, 60), false);
+        const bool clean = pipeline.OutputImage() == nullptr && pipeline.WriteTempOutput() == 0 &&
+                           !pipeline.CheckSize().written;
+        _exit(clean ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST_F(OutputPipelineTest, SizeCheckMeasuresTheSavedBytes) {
