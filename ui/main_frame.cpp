@@ -9,10 +9,14 @@
 #include "ui/command_pane.h"
 #include "ui/command_table.h"
 #include "ui/custom_size_dialog.h"
+#include "ui/mail_account_dialog.h"
+#include "ui/mail_send_dialog.h"
 #include "ui/output_panel.h"
 #include "ui/qtimage/dib_clipboard.h"
+#include "ui/save_flow.h"
 #include "ui/source_view.h"
 #include "ui/user_prompts.h"
+#include "ui/web_server_dialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,6 +24,7 @@
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -44,6 +49,25 @@ QString WithTrailingSlash(QString folder) {
         folder += '/';
     return folder;
 }
+
+// A delivery copy of the output image, removed when the command is done with it.
+class DeliveryCopy {
+public:
+    explicit DeliveryCopy(const COutputPanel* panel)
+        : path_(panel->HasOutputImage()
+                    ? QString::fromStdString(panel->Pipeline().MakeDeliveryCopy())
+                    : QString()) {}
+    ~DeliveryCopy() {
+        if (!path_.isEmpty())
+            QFile::remove(path_);
+    }
+    DeliveryCopy(const DeliveryCopy&) = delete;
+    DeliveryCopy& operator=(const DeliveryCopy&) = delete;
+    const QString& path() const { return path_; }
+
+private:
+    QString path_;
+};
 
 } // namespace
 
@@ -416,5 +440,30 @@ void CMainFrame::OnOpenPluginFolder() {
 
 void CMainFrame::OnAbout() {
     CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::OnSave() {
+    SaveFlow(*prompts_, this).Save(outputPanel_->Pipeline(), documentName_, saveFolder_);
+}
+
+void CMainFrame::OnSizeCheck() {
+    SaveFlow(*prompts_, this).CheckSize(outputPanel_->Pipeline());
+}
+
+void CMainFrame::OnMail() {
+    const DeliveryCopy copy(outputPanel_);
+    CMailSendDlg dialog(copy.path(), saveFolder_, prompts_, this);
+    dialog.exec();
+}
+
+void CMainFrame::OnWebServer() {
+    const DeliveryCopy copy(outputPanel_);
+    CWebServerDlg dialog(copy.path(), prompts_, this);
+    dialog.exec();
+}
+
+void CMainFrame::OnMailAccount() {
+    CMailAccountDlg dialog(prompts_, this);
     dialog.exec();
 }

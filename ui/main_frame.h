@@ -90,18 +90,19 @@ private:
     void OnPasteSource();
     // Turns or mirrors the source picture: 90, 270, 360 (upside down) or 450 (mirror).
     void OnRightAngle(int angle);
-    // Slots for the commands whose windows come with the dot editor, the capture window,
-    // the tone and colour dialogs, the rotation dialog, size check and save, mail and the
-    // web server.
-    void OnSave() {}
-    void OnSizeCheck() {}
-    void OnMail() {}
-    void OnWebServer() {}
+    void OnSave();
+    void OnSizeCheck();
+    // The send dialog with a delivery copy of the output image, deleted afterwards.
+    void OnMail();
+    // The web server dialog serving a delivery copy, deleted once the server has stopped.
+    void OnWebServer();
+    void OnMailAccount();
+    // Slots for the commands whose windows come with the capture window, the tone and
+    // colour dialogs and the rotation dialog.
     void OnCapture() {}
     void OnFreeRotation() {}
     void OnBrightness() {}
     void OnColorComponents() {}
-    void OnMailAccount() {}
 
     std::unique_ptr<UserPrompts> ownPrompts_;
     UserPrompts* prompts_;

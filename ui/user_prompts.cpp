@@ -9,7 +9,8 @@
 namespace {
 
 FileDialogResult RunFileDialog(QWidget* parent, const FileDialogRequest& request, bool save) {
-    const QStringList filters = ToQtFilters(ParseFileFilter(request.filter));
+    const QList<FileFilterEntry> entries = ParseFileFilter(request.filter);
+    const QStringList filters = ToQtFilters(entries);
     QFileDialog dialog(parent, request.title, request.folder);
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
@@ -17,7 +18,21 @@ FileDialogResult RunFileDialog(QWidget* parent, const FileDialogRequest& request
     if (save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        // The extension is added by the caller from the filter chosen, not by the dialog.
+        // A bare name gets the extension of the filter selected (the default one for "*"),
+        // so that the dialog's overwrite question is asked about the file really written.
+        auto suffixFor = [&](const QString& filter) {
+            const qsizetype index = filters.indexOf(filter);
+            if (index >= 0 && index < entries.size()) {
+                const QString first = entries[index].patterns.section(';', 0, 0).trimmed();
+                if (first.startsWith("*.") && first != "*.*")
+                    return first.mid(2);
+            }
+            return request.defaultSuffix;
+        };
+        dialog.setDefaultSuffix(suffixFor(dialog.selectedNameFilter()));
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog,
+            [&](const QString& filter) { dialog.setDefaultSuffix(suffixFor(filter)); });
         if (!request.proposedName.isEmpty())
             dialog.selectFile(request.proposedName);
     } else {

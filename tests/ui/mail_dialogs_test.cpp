@@ -1,0 +1,373 @@
+#include "app/settings_store.h"
+#include "phone/save.h"
+#include "tests/common/qt_test_support.h"
+#include "tests/common/test_pictures.h"
+#include "tests/ui/fake_prompts.h"
+#include "tests/ui/smtp_sink.h"
+#include "ui/mail_account_dialog.h"
+#include "ui/mail_delivery.h"
+#include "ui/mail_send_dialog.h"
+#include "ui/mail_settings.h"
+#include "ui/recipient_history.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr const char* kUnreachableSmtp = "SMTPサーバーが指定されていません。";
+
+void SetAccount(const QString& from, const QString& smtp) {
+    StoreMailAccount({from, smtp, "pop.example.com", "secret"});
+}
+
+QString StoredEmail(const QString& key) {
+    return OpenUserSettings()->value("EMAIL/" + key).toString();
+}
+
+// A port on 127.0.0.1 where nothing listens.
+QString ClosedServer() {
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost, 0))
+        return {};
+    return QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    QFile file(dir.filePath(name));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return file.fileName();
+}
+
+// A delivery copy of a small picture, removed with the object.
+struct ImageCopy {
+    ImageCopy() {
+        const DibPtr picture = testsupport::GradientPicture(40, 30);
+        path = QString::fromStdString(MakeDeliveryCopy(picture.get(), true, 75));
+    }
+    ~ImageCopy() { QFile::remove(path); }
+    QString path;
+};
+
+} // namespace
+
+class MailDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QFile::remove(UserSettingsPath()); }
+
+    void accountDialogRefusesMissingFieldsInOrder() {
+        FakePrompts prompts;
+        CMailAccountDlg dialog(&prompts);
+        QCOMPARE(dialog.windowTitle(), QString("ﾒｰﾙｱｶｳﾝﾄの設定"));
+        dialog.show();
+        const QStringList expected = {
+            "ﾒｰﾙｱﾄﾞﾚｽが指定されていません。", "SMTPｻｰﾊﾞが指定されていません。",
+            "POPｻｰﾊﾞが指定されていません。", "POPﾊﾟｽﾜｰﾄﾞが指定されていません。"};
+        QLineEdit* fields[] = {dialog.FromEdit(), dialog.SmtpEdit(), dialog.PopEdit(),
+                               dialog.PassEdit()};
+        const char* values[] = {"me@example.com", "smtp.example.com", "pop.example.com", "pw"};
+        for (int i = 0; i < 4; ++i) {
+            dialog.accept();
+            QCOMPARE(prompts.messages.last(), expected[i]);
+            QVERIFY(dialog.isVisible());
+            QVERIFY(!QFile::exists(UserSettingsPath()) || StoredEmail("FROM").isEmpty());
+            fields[i]->setText(values[i]);
+        }
+        QCOMPARE(dialog.PassEdit()->echoMode(), QLineEdit::Normal);
+        dialog.accept();
+        QCOMPARE(prompts.messages.size(), 4);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const MailAccount stored = LoadMailAccount();
+        QCOMPARE(stored.from, QString("me@example.com"));
+        QCOMPARE(stored.smtp, QString("smtp.example.com"));
+        QCOMPARE(stored.pop, QString("pop.example.com"));
+        QCOMPARE(stored.pass, QString("pw"));
+
+        CMailAccountDlg again(&prompts);
+        QCOMPARE(again.SmtpEdit()->text(), QString("smtp.example.com"));
+        again.PassEdit()->clear();
+        again.reject();
+        QCOMPARE(LoadMailAccount().pass, QString("pw"));
+    }
+
+    void sendDialogChecksInOrder() {
+        QTemporaryDir dir;
+        const QString noExtension = WriteFile(dir, "picture", "bytes");
+        FakePrompts prompts;
+        SetAccount("me@example.com", ClosedServer());
+        {
+            CMailSendDlg dialog(QString(), dir.path(), &prompts);
+            dialog.show();
+            // Without a converted image the attachment path must name a file.
+            QVERIFY(!dialog.CurrentImageBox()->isEnabled());
+            QVERIFY(!dialog.CurrentImageBox()->isChecked());
+            QCOMPARE(dialog.BodyEdit()->toPlainText(), QString("本文を入力してください"));
+            QCOMPARE(dialog.SenderLabel()->text(), QString("me@example.com"));
+            dialog.RecipientBox()->setEditText("");
+            dialog.BodyEdit()->clear();
+            dialog.Send();
+            dialog.RecipientBox()->setEditText("to@example.com");
+            dialog.Send();
+            dialog.BodyEdit()->setPlainText("hello");
+            dialog.AttachmentEdit()->setText(dir.filePath("missing.png"));
+            dialog.Send();
+            dialog.AttachmentEdit()->setText(dir.path()); // a folder is no file either
+            dialog.Send();
+            QCOMPARE(prompts.messages, QStringList({"宛先が未入力です。", "本文が未入力です。",
+                                                    "送信画像ファイルが未選択です。",
+                                                    "送信画像ファイルが未選択です。"}));
+
+            // A file name without extension: nothing happens at all.
+            prompts.messages.clear();
+            dialog.AttachmentEdit()->setText(noExtension);
+            dialog.Send();
+            QVERIFY(prompts.messages.isEmpty());
+            QVERIFY(dialog.isVisible());
+            QVERIFY(dialog.isEnabled());
+            QVERIFY(!dialog.Delivery()->IsRunning());
+            QVERIFY(StoredEmail("BODY").isEmpty());
+        }
+        prompts.messages.clear();
+        SetAccount("", "");
+        {
+            CMailSendDlg dialog(QString(), dir.path(), &prompts);
+            dialog.show();
+            // Told once the dialog is up; it opens all the same.
+            QTRY_COMPARE(prompts.messages,
+                         QStringList{"SMTPサーバーが指定されていません。\r\n"
+                                     "先にメールアカウントの設定を行ってください。"});
+            dialog.RecipientBox()->setEditText("to@example.com");
+            dialog.Send();
+            QCOMPARE(prompts.messages.last(), QString(kUnreachableSmtp));
+        }
+        SetAccount("", "smtp.example.com");
+        {
+            CMailSendDlg dialog(QString(), dir.path(), &prompts);
+            dialog.RecipientBox()->setEditText("to@example.com");
+            dialog.Send();
+            QCOMPARE(prompts.messages.last(), QString("送信者が未入力です。"));
+        }
+    }
+
+    void browseChoosesTheAttachment() {
+        FakePrompts prompts;
+        prompts.openAnswers.append({"/pics/cat.png", 1});
+        CMailSendDlg dialog("", "/saved/", &prompts);
+        dialog.Browse();
+        QCOMPARE(prompts.openRequests.size(), 1);
+        const FileDialogRequest& request = prompts.openRequests.first();
+        QCOMPARE(request.title, QString("携帯画像ファイルの選択"));
+        QCOMPARE(request.folder, QString("/saved/"));
+        QCOMPARE(request.filterIndex, 1);
+        QCOMPARE(request.filter,
+                 QString("携帯画像ファイル (*.jpg;*.png)|*.jpg;*.jpeg;*.png|JPEG (*.jpg;*.jpeg)|"
+                         "*.jpg;*.jpeg|PNG (*.png)|*.png|すべてのファイル (*.*)|*.*||"));
+        QCOMPARE(dialog.AttachmentEdit()->text(), QString("/pics/cat.png"));
+        dialog.Browse(); // cancelled: the path stays
+        QCOMPARE(dialog.AttachmentEdit()->text(), QString("/pics/cat.png"));
+    }
+
+    void imageMailArrivesWithTheDeliveryCopy() {
+        START_SMTP_SINK(sink);
+        SetAccount("me@example.com", sink.Server());
+        ImageCopy copy;
+        QVERIFY(!copy.path.isEmpty());
+        FakePrompts prompts;
+        CMailSendDlg dialog(copy.path, "/", &prompts);
+        dialog.show();
+        QVERIFY(dialog.CurrentImageBox()->isChecked());
+        dialog.RecipientBox()->setEditText("太郎<taro@example.com>");
+        dialog.BodyEdit()->setPlainText("壁紙です\n二行目");
+        dialog.AttachmentEdit()->setText("/elsewhere/other.png");
+        dialog.Send();
+        QVERIFY(!dialog.isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 20000);
+        QCOMPARE(prompts.messages, QStringList{"送信完了しました。"});
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        QVERIFY(sink.WaitForMessage(1));
+        const QString name = QFileInfo(copy.path).fileName();
+        QCOMPARE(QString::fromUtf8(sink.Read(1, "parts")), "text/plain\t\nimage/png\t" + name);
+        QCOMPARE(sink.Read(1, "part1"), FileBytes(copy.path));
+        QCOMPARE(QString::fromUtf8(sink.Read(1, "subject")), QString("モコア　画像添付メール"));
+        QCOMPARE(QString::fromUtf8(sink.Read(1, "part0")), QString("壁紙です\r\n二行目"));
+        QCOMPARE(QString::fromUtf8(sink.Read(1, "envelope")),
+                 QString("me@example.com\ntaro@example.com"));
+        QCOMPARE(StoredEmail("BODY"), QString("壁紙です\n二行目"));
+        QCOMPARE(StoredEmail("IMGFILE"), QString("/elsewhere/other.png"));
+        QCOMPARE(LoadRecipientHistory(), QStringList{"太郎<taro@example.com>"});
+    }
+
+    void attachmentTypeFollowsTheExtension() {
+        START_SMTP_SINK(sink);
+        SetAccount("me@example.com", sink.Server());
+        QTemporaryDir dir;
+        const struct {
+            const char* name;
+            const char* type;
+        } cases[] = {{"anim.GIF", "image/gif"},
+                     {"photo.JPEG", "image/jpeg"},
+                     {"picture.bmp", "application/octet-stream"}};
+        int n = 0;
+        for (const auto& c : cases) {
+            const QString path = WriteFile(dir, c.name, "GIF89a-not-really");
+            FakePrompts prompts;
+            CMailSendDlg dialog(QString(), dir.path(), &prompts);
+            dialog.show();
+            dialog.RecipientBox()->setEditText("to@example.com");
+            dialog.AttachmentEdit()->setText(path);
+            dialog.Send();
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 20000);
+            QCOMPARE(prompts.messages, QStringList{"送信完了しました。"});
+            QVERIFY(sink.WaitForMessage(++n));
+            const QStringList parts = QString::fromUtf8(sink.Read(n, "parts")).split('\n');
+            QCOMPARE(parts.size(), 2);
+            QCOMPARE(parts[1].section('\t', 0, 0), QString(c.type));
+            QCOMPARE(sink.Read(n, "part1"), QByteArray("GIF89a-not-really"));
+        }
+    }
+
+    void refusedConnectionStillSavesTheTexts() {
+        const QString closed = ClosedServer();
+        QVERIFY(!closed.isEmpty());
+        SetAccount("me@example.com", closed);
+        StoreRecipientHistory({"b@example.com", "a@example.com"});
+        ImageCopy copy;
+        FakePrompts prompts;
+        CMailSendDlg dialog(copy.path, "/", &prompts);
+        dialog.show();
+        // Loaded entries are listed sorted; the first fills the field.
+        QCOMPARE(dialog.RecipientBox()->currentText(), QString("a@example.com"));
+        dialog.RecipientBox()->setEditText("c@example.com");
+        dialog.BodyEdit()->setPlainText("text kept");
+        dialog.AttachmentEdit()->setText("/kept/path.jpg");
+        dialog.Send();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 20000);
+        QCOMPARE(prompts.messages, QStringList{"メールサーバーに接続できません。"});
+        QCOMPARE(StoredEmail("BODY"), QString("text kept"));
+        QCOMPARE(StoredEmail("IMGFILE"), QString("/kept/path.jpg"));
+        QCOMPARE(LoadRecipientHistory(),
+                 QStringList({"c@example.com", "a@example.com", "b@example.com"}));
+    }
+
+    void historyKeepsTenEntriesAndMovesRepeatsToTheTop() {
+        QStringList ten;
+        for (int i = 0; i < 10; ++i)
+            ten.append(QStringLiteral("user%1@example.com").arg(i));
+        const QStringList added = UpdatedRecipientHistory(ten, "new@example.com");
+        QCOMPARE(added.size(), 10);
+        QCOMPARE(added.first(), QString("new@example.com"));
+        QCOMPARE(added.last(), QString("user8@example.com"));
+
+        // A repeat in other letter case moves up as newly typed; nothing is dropped.
+        const QStringList moved = UpdatedRecipientHistory(ten, "USER5@Example.com");
+        QCOMPARE(moved.size(), 10);
+        QCOMPARE(moved.first(), QString("USER5@Example.com"));
+        QCOMPARE(moved.count("user5@example.com"), 0);
+        QCOMPARE(moved.last(), QString("user9@example.com"));
+
+        // Through the dialog: the list as shown (sorted at load) loses its last entry.
+        QStringList stored = ten;
+        std::reverse(stored.begin(), stored.end());
+        StoreRecipientHistory(stored);
+        SetAccount("me@example.com", ClosedServer());
+        FakePrompts prompts;
+        CMailSendDlg dialog(QString(), "/", &prompts);
+        QTemporaryDir dir;
+        dialog.AttachmentEdit()->setText(WriteFile(dir, "a.png", "x"));
+        dialog.RecipientBox()->setEditText("zz@example.com");
+        dialog.show();
+        dialog.Send();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 20000);
+        QStringList expected = ten.mid(0, 9);
+        expected.prepend("zz@example.com");
+        QCOMPARE(LoadRecipientHistory(), expected);
+        QCOMPARE(OpenUserSettings()->value("EMAIL/TO_COUNT").toInt(), 10);
+    }
+
+    void windowKeepsWorkingWhileTheServerIsSilent() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+        SetAccount("me@example.com", QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
+        ImageCopy copy;
+        FakePrompts prompts;
+        CMailSendDlg dialog(copy.path, "/", &prompts);
+        dialog.show();
+        dialog.RecipientBox()->setEditText("to@example.com");
+        dialog.Send();
+        QVERIFY(!dialog.isEnabled());
+        QVERIFY(dialog.Delivery()->IsRunning());
+        // The event loop runs on: timers fire, and the dialog cannot be closed or sent twice.
+        bool ticked = false;
+        QTimer::singleShot(10, [&] { ticked = true; });
+        QTRY_VERIFY(ticked);
+        dialog.reject();
+        dialog.close();
+        QVERIFY(dialog.isVisible());
+        QVERIFY(dialog.Delivery()->IsRunning());
+
+        // The server hangs up without a greeting.
+        QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), 10000);
+        delete silent.nextPendingConnection();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 20000);
+        QCOMPARE(prompts.messages, QStringList{"メールサーバーに接続できません。"});
+    }
+
+    void closingDuringAnExchangeWaitsForIt() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+        SetAccount("me@example.com", QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
+        ImageCopy copy;
+        FakePrompts prompts;
+        QElapsedTimer clock;
+        {
+            auto dialog = std::make_unique<CMailSendDlg>(copy.path, "/", &prompts);
+            dialog->Delivery()->SetTimeout(300ms);
+            dialog->show();
+            dialog->RecipientBox()->setEditText("to@example.com");
+            dialog->Send();
+            QVERIFY(dialog->Delivery()->IsRunning());
+            clock.start();
+        }
+        QVERIFY(clock.elapsed() < 10000);
+        // The result posted by the finished exchange finds nobody and is dropped.
+        QCoreApplication::processEvents();
+        QVERIFY(prompts.messages.isEmpty());
+    }
+
+    void smtpSettingMayNameAPort() {
+        const SmtpServerAddress plain = ParseSmtpServer("mail.example.com");
+        QCOMPARE(plain.host, std::string("mail.example.com"));
+        QCOMPARE(plain.port, 25);
+        const SmtpServerAddress ported = ParseSmtpServer(" 127.0.0.1:2525 ");
+        QCOMPARE(ported.host, std::string("127.0.0.1"));
+        QCOMPARE(ported.port, 2525);
+        QCOMPARE(ParseSmtpServer("host:0").port, 25);
+        QCOMPARE(ParseSmtpServer("host:abc").host, std::string("host:abc"));
+    }
+};
+
+MOKOA_QT_TEST(MailDialogsTest);
+#include "mail_dialogs_test.moc"

@@ -1,0 +1,298 @@
+#include "app/settings_store.h"
+#include "phone/save.h"
+#include "tests/common/qt_test_support.h"
+#include "tests/common/test_pictures.h"
+#include "tests/ui/fake_prompts.h"
+#include "tests/ui/smtp_sink.h"
+#include "ui/mail_settings.h"
+#include "ui/qr_code.h"
+#include "ui/recipient_history.h"
+#include "ui/web_server_dialog.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+// A port on 127.0.0.1 free at the moment of asking.
+int FreePort() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+// One whole answer of the server on 127.0.0.1, read until it closes the connection.
+QByteArray Fetch(int port, const QByteArray& request) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+    if (!socket.waitForConnected(kWaitMs))
+        return {};
+    socket.write(request);
+    QByteArray answer;
+    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(kWaitMs))
+        answer += socket.readAll();
+    return answer + socket.readAll();
+}
+
+struct ImageCopy {
+    ImageCopy() {
+        const DibPtr picture = testsupport::GradientPicture(48, 36);
+        path = QString::fromStdString(MakeDeliveryCopy(picture.get(), false, 75));
+    }
+    ~ImageCopy() { QFile::remove(path); }
+    QString path;
+};
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Takes the addresses the desktop would open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+} // namespace
+
+class WebServerDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QFile::remove(UserSettingsPath()); }
+
+    void urlCarriesThePortUnlessItIs80() {
+        QCOMPARE(WebServerUrl("192.0.2.5", 80), QString("http://192.0.2.5/"));
+        QCOMPARE(WebServerUrl("192.0.2.5", 8080), QString("http://192.0.2.5:8080/"));
+    }
+
+    void servesTheImageAndLogsEachFetch() {
+        ImageCopy copy;
+        FakePrompts prompts;
+        CWebServerDlg dialog(copy.path, &prompts);
+        dialog.show();
+        QCOMPARE(dialog.PortEdit()->text(), QString("80"));
+        QCOMPARE(dialog.StartStopButton()->text(), QString("起動"));
+        QVERIFY(dialog.UrlEdit()->text().isEmpty());
+
+        const int port = FreePort();
+        QVERIFY(port != 0);
+        dialog.PortEdit()->setText(QString::number(port));
+        dialog.StartStop();
+        QVERIFY2(dialog.IsServing(), qPrintable(prompts.messages.join('\n')));
+        QCOMPARE(dialog.StartStopButton()->text(), QString("停止"));
+        const QString host = dialog.HostBox()->currentData().toString();
+        QVERIFY(!host.isEmpty());
+        QCOMPARE(dialog.UrlEdit()->text(), QStringLiteral("http://%1:%2/").arg(host).arg(port));
+        QVERIFY(!dialog.QrLabel()->pixmap().isNull());
+
+        const QByteArray answer =
+            Fetch(port, "GET /wallpaper HTTP/1.0\r\nUser-Agent: TestPhone/1.0\r\n\r\n");
+        QVERIFY(answer.startsWith("HTTP/1.0 200\r\nContent-Type: image/jpeg\r\n\r\n"));
+        QCOMPARE(answer.mid(answer.indexOf("\r\n\r\n") + 4), FileBytes(copy.path));
+        QTRY_COMPARE(dialog.AccessLog()->count(), 1);
+        const QString line = dialog.AccessLog()->item(0)->text();
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\] TestPhone/1.0 \\(127.0.0.1:%1\\) ")
+                         .arg(port))
+                     .match(line)
+                     .hasMatch(),
+                 qPrintable(line));
+
+        dialog.StartStop();
+        QVERIFY(!dialog.IsServing());
+        QCOMPARE(dialog.StartStopButton()->text(), QString("起動"));
+        QVERIFY(dialog.UrlEdit()->text().isEmpty());
+        QVERIFY(dialog.QrLabel()->pixmap().isNull());
+        QVERIFY(Fetch(port, "GET / HTTP/1.0\r\n\r\n").isEmpty());
+    }
+
+    void missingImageStillAnswersAndLogs() {
+        FakePrompts prompts;
+        CWebServerDlg dialog(QString(), &prompts);
+        const int port = FreePort();
+        dialog.PortEdit()->setText(QString::number(port));
+        dialog.StartStop();
+        QVERIFY(dialog.IsServing());
+        QCOMPARE(Fetch(port, "GET / HTTP/1.0\r\n\r\n"),
+                 QByteArray("HTTP/1.0 200\r\nContent-Type: image/\r\n\r\n"));
+        QTRY_COMPARE(dialog.AccessLog()->count(), 1);
+    }
+
+    void stopAndCloseWithAnIdleClientDoNotHang() {
+        ImageCopy copy;
+        FakePrompts prompts;
+        const int port = FreePort();
+        QElapsedTimer clock;
+        {
+            CWebServerDlg dialog(copy.path, &prompts);
+            dialog.show();
+            dialog.PortEdit()->setText(QString::number(port));
+            dialog.StartStop();
+            QVERIFY(dialog.IsServing());
+            // Clients that connect and say nothing, or only half a request.
+            QTcpSocket idle, half;
+            idle.connectToHost(QHostAddress::LocalHost, quint16(port));
+            half.connectToHost(QHostAddress::LocalHost, quint16(port));
+            QVERIFY(idle.waitForConnected(kWaitMs));
+            QVERIFY(half.waitForConnected(kWaitMs));
+            half.write("GET / HTTP/1.0\r\n");
+            QVERIFY(half.waitForBytesWritten(kWaitMs));
+            clock.start();
+            dialog.StartStop();
+            QVERIFY(clock.elapsed() < 5000);
+            QVERIFY(!dialog.IsServing());
+
+            dialog.StartStop();
+            QVERIFY(dialog.IsServing());
+            QTcpSocket again;
+            again.connectToHost(QHostAddress::LocalHost, quint16(port));
+            QVERIFY(again.waitForConnected(kWaitMs));
+            clock.restart();
+            dialog.close();
+            QVERIFY(clock.elapsed() < 5000);
+            QVERIFY(!dialog.isVisible());
+            QVERIFY(!dialog.IsServing());
+            QVERIFY(!dialog.Server().IsRunning());
+        }
+        // And the port is free again.
+        QTcpServer after;
+        QVERIFY(after.listen(QHostAddress::Any, quint16(port)));
+    }
+
+    void portRules() {
+        FakePrompts prompts;
+        CWebServerDlg dialog(QString(), &prompts);
+        dialog.PortEdit()->setText("eighty");
+        dialog.StartStop();
+        dialog.PortEdit()->setText("65536");
+        dialog.StartStop();
+        dialog.PortEdit()->setText("0");
+        dialog.StartStop();
+        QCOMPARE(prompts.messages, QStringList({"整数を入力してください。",
+                                                "1 から 65535 までの整数を入力してください。",
+                                                "1 から 65535 までの整数を入力してください。"}));
+        QVERIFY(!dialog.IsServing());
+
+        // A port another program holds: the start fails and everything stays as it was.
+        QTcpServer holder;
+        QVERIFY(holder.listen(QHostAddress::Any, 0));
+        prompts.messages.clear();
+        dialog.PortEdit()->setText(QString::number(holder.serverPort()));
+        dialog.StartStop();
+        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY(prompts.messages.first().startsWith("サーバーが起動できません\r\n\r\n"));
+        QVERIFY(!dialog.IsServing());
+        QCOMPARE(dialog.StartStopButton()->text(), QString("起動"));
+        QVERIFY(dialog.UrlEdit()->text().isEmpty());
+    }
+
+    void port65535StartsOn80() {
+        {
+            QTcpServer probe;
+            if (!probe.listen(QHostAddress::Any, 80))
+                QSKIP("port 80 cannot be bound here");
+        }
+        FakePrompts prompts;
+        CWebServerDlg dialog(QString(), &prompts);
+        dialog.PortEdit()->setText("65535");
+        dialog.StartStop();
+        QVERIFY2(dialog.IsServing(), qPrintable(prompts.messages.join('\n')));
+        QCOMPARE(dialog.PortEdit()->text(), QString("80"));
+        QCOMPARE(dialog.Server().Port(), quint16(80));
+        QCOMPARE(dialog.UrlEdit()->text(),
+                 QStringLiteral("http://%1/").arg(dialog.HostBox()->currentData().toString()));
+        dialog.close();
+    }
+
+    void qrCodeReadsBackAsTheUrl() {
+        const QString zbar = QStandardPaths::findExecutable("zbarimg");
+        if (zbar.isEmpty())
+            QSKIP("zbarimg (Debian package zbar-tools) is not installed");
+        QTemporaryDir dir;
+        for (const QString& url : {QString("http://192.0.2.5/"), QString("http://10.1.2.3:8080/")}) {
+            const QString file = dir.filePath("qr.png");
+            QVERIFY(QrCodeImage(url, 4).save(file));
+            QProcess decoder;
+            decoder.start(zbar, {"--raw", "-q", file});
+            QVERIFY(decoder.waitForFinished(kWaitMs));
+            QCOMPARE(QString::fromUtf8(decoder.readAllStandardOutput()).trimmed(), url);
+        }
+        QVERIFY(QrCodeImage(QString()).isNull());
+    }
+
+    void browserButtonOpensTheUrl() {
+        FakePrompts prompts;
+        CWebServerDlg dialog(QString(), &prompts);
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("http", &catcher, "open");
+        dialog.OpenInBrowser(); // stopped: nothing to open
+        dialog.PortEdit()->setText(QString::number(FreePort()));
+        dialog.StartStop();
+        dialog.OpenInBrowser();
+        QDesktopServices::unsetUrlHandler("http");
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl(dialog.Url())});
+    }
+
+    void urlMailChecksThenSendsTheAddress() {
+        START_SMTP_SINK(sink);
+        StoreRecipientHistory({"phone@example.com"});
+        FakePrompts prompts;
+        CWebServerDlg dialog(QString(), &prompts);
+        dialog.show();
+        QCOMPARE(dialog.PhoneBox()->currentText(), QString("phone@example.com"));
+        dialog.MailUrl(); // stopped: nothing at all
+        QVERIFY(prompts.messages.isEmpty());
+
+        dialog.PortEdit()->setText(QString::number(FreePort()));
+        dialog.StartStop();
+        QVERIFY(dialog.IsServing());
+        dialog.MailUrl();
+        StoreMailAccount({"me@example.com", "", "", ""});
+        dialog.MailUrl();
+        StoreMailAccount({"me@example.com", sink.Server(), "", ""});
+        dialog.PhoneBox()->setEditText("");
+        dialog.MailUrl();
+        QCOMPARE(prompts.messages, QStringList({"ﾒｰﾙｱﾄﾞﾚｽが指定されていません。\r\n"
+                                                "先にメールアカウントの設定を行ってください。",
+                                                "SMTPｻｰﾊﾞが指定されていません。\r\n"
+                                                "先にメールアカウントの設定を行ってください。",
+                                                "宛先が未入力です。"}));
+
+        prompts.messages.clear();
+        dialog.PhoneBox()->setEditText("Mobile@Example.com");
+        dialog.MailUrl();
+        QVERIFY(!dialog.isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.isEnabled(), 20000);
+        QCOMPARE(prompts.messages, QStringList{"送信完了しました。"});
+        QVERIFY(dialog.isVisible());
+        QVERIFY(sink.WaitForMessage(1));
+        QCOMPARE(QString::fromUtf8(sink.Read(1, "parts")), QString("text/plain\t"));
+        QCOMPARE(QString::fromUtf8(sink.Read(1, "part0")), "MOKOA-WebServer\r\n" + dialog.Url());
+        QCOMPARE(QString::fromUtf8(sink.Read(1, "subject")), QString("MOKOA-WebServer"));
+        QCOMPARE(LoadRecipientHistory(), QStringList({"Mobile@Example.com", "phone@example.com"}));
+        dialog.close();
+    }
+};
+
+MOKOA_QT_TEST(WebServerDialogTest);
+#include "web_server_dialog_test.moc"
