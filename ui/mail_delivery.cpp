@@ -2,6 +2,7 @@
 
 #include "mail/plain_mail.h"
 #include "ui/mail_settings.h"
+#include "ui/user_prompts.h"
 
 #include <QMetaObject>
 
@@ -46,4 +47,10 @@ QString DeliveryMessage(const SmtpDelivery& delivery) {
         break;
     }
     return QStringLiteral("送信完了しました。");
+}
+
+void TellDeliveryResult(UserPrompts& prompts, QWidget* parent, const SmtpDelivery& delivery) {
+    prompts.ShowMessage(parent, DeliveryMessage(delivery),
+                        delivery.outcome == SmtpOutcome::Sent ? UserPrompts::Icon::kInformation
+                                                              : UserPrompts::Icon::kWarning);
 }

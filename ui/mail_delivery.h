@@ -13,6 +13,8 @@
 #include <thread>
 
 class CPlainMail;
+class QWidget;
+class UserPrompts;
 
 class CMailDelivery : public QObject {
     Q_OBJECT
@@ -40,5 +42,6 @@ private:
     std::chrono::milliseconds timeout_ = kSmtpDefaultTimeout;
 };
 
-// What the mail dialogs tell the user after an exchange.
+// What the mail dialogs tell the user after an exchange, and telling it.
 QString DeliveryMessage(const SmtpDelivery& delivery);
+void TellDeliveryResult(UserPrompts& prompts, QWidget* parent, const SmtpDelivery& delivery);

@@ -153,10 +153,7 @@ void CMailSendDlg::Send() {
 }
 
 void CMailSendDlg::OnDelivered() {
-    const SmtpDelivery& result = delivery_->Result();
-    prompts_->ShowMessage(this, DeliveryMessage(result),
-                          result.outcome == SmtpOutcome::Sent ? UserPrompts::Icon::kInformation
-                                                              : UserPrompts::Icon::kWarning);
+    TellDeliveryResult(*prompts_, this, delivery_->Result());
     setEnabled(true);
     StoreMailTexts(body_->toPlainText(), attachment_->text());
     RememberRecipient(recipients_);

@@ -255,10 +255,7 @@ void CWebServerDlg::MailUrl() {
 }
 
 void CWebServerDlg::OnMailed() {
-    const SmtpDelivery& result = delivery_->Result();
-    prompts_->ShowMessage(this, DeliveryMessage(result),
-                          result.outcome == SmtpOutcome::Sent ? UserPrompts::Icon::kInformation
-                                                              : UserPrompts::Icon::kWarning);
+    TellDeliveryResult(*prompts_, this, delivery_->Result());
     setEnabled(true);
     RememberRecipient(phones_);
 }

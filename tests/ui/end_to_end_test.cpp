@@ -3,6 +3,7 @@
 #include "phone/formats.h"
 #include "tests/common/png_info.h"
 #include "tests/common/qt_test_support.h"
+#include "tests/ui/delivery_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "tests/ui/smtp_sink.h"
 #include "ui/command_ids.h"
@@ -32,28 +33,9 @@
 #include <functional>
 
 using namespace cmd;
+using namespace deliverytest;
 
 namespace {
-
-constexpr int kWaitMs = 10000;
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray Fetch(int port) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-    if (!socket.waitForConnected(kWaitMs))
-        return {};
-    socket.write("GET / HTTP/1.1\r\nUser-Agent: Phone\r\n\r\n");
-    QByteArray answer;
-    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(kWaitMs))
-        answer += socket.readAll();
-    answer += socket.readAll();
-    return answer.mid(answer.indexOf("\r\n\r\n") + 4);
-}
 
 // Runs a command that opens a modal dialog, handing the dialog to `drive` once it is up. A
 // dialog still open after the bounded wait (a failed check inside `drive`) is closed, so
@@ -78,11 +60,6 @@ void RunModal(CMainFrame& frame, int command, const std::function<void(Dialog*)>
     frame.RunCommand(command);
     QVERIFY2(found, "the command opened no dialog of that kind");
     QVERIFY2(watchdog.isActive(), "the dialog had to be closed by force");
-}
-
-int FreePort() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
 } // namespace
@@ -182,7 +159,7 @@ private slots:
             const int port = FreePort();
             dialog->PortEdit()->setText(QString::number(port));
             dialog->StartStop();
-            fetched = Fetch(port);
+            fetched = AnswerBody(Fetch(port, "GET / HTTP/1.1\r\nUser-Agent: Phone\r\n\r\n"));
             QTRY_COMPARE(dialog->AccessLog()->count(), 1);
             logLines = dialog->AccessLog()->count();
             dialog->close();

@@ -1,7 +1,6 @@
 #include "app/settings_store.h"
-#include "phone/save.h"
 #include "tests/common/qt_test_support.h"
-#include "tests/common/test_pictures.h"
+#include "tests/ui/delivery_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "tests/ui/smtp_sink.h"
 #include "ui/mail_account_dialog.h"
@@ -26,6 +25,7 @@
 
 #include <memory>
 
+using namespace deliverytest;
 using namespace std::chrono_literals;
 
 namespace {
@@ -40,17 +40,9 @@ QString StoredEmail(const QString& key) {
     return OpenUserSettings()->value("EMAIL/" + key).toString();
 }
 
-// A port on 127.0.0.1 where nothing listens.
+// An SMTP setting for a port on 127.0.0.1 where nothing listens.
 QString ClosedServer() {
-    QTcpServer server;
-    if (!server.listen(QHostAddress::LocalHost, 0))
-        return {};
-    return QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return QStringLiteral("127.0.0.1:%1").arg(FreePort());
 }
 
 QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
@@ -59,16 +51,6 @@ QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArra
         file.write(bytes);
     return file.fileName();
 }
-
-// A delivery copy of a small picture, removed with the object.
-struct ImageCopy {
-    ImageCopy() {
-        const DibPtr picture = testsupport::GradientPicture(40, 30);
-        path = QString::fromStdString(MakeDeliveryCopy(picture.get(), true, 75));
-    }
-    ~ImageCopy() { QFile::remove(path); }
-    QString path;
-};
 
 } // namespace
 
@@ -192,7 +174,7 @@ private slots:
     void imageMailArrivesWithTheDeliveryCopy() {
         START_SMTP_SINK(sink);
         SetAccount("me@example.com", sink.Server());
-        ImageCopy copy;
+        ImageCopy copy(true);
         QVERIFY(!copy.path.isEmpty());
         FakePrompts prompts;
         CMailSendDlg dialog(copy.path, "/", &prompts);
@@ -254,7 +236,7 @@ private slots:
         QVERIFY(!closed.isEmpty());
         SetAccount("me@example.com", closed);
         StoreRecipientHistory({"b@example.com", "a@example.com"});
-        ImageCopy copy;
+        ImageCopy copy(true);
         FakePrompts prompts;
         CMailSendDlg dialog(copy.path, "/", &prompts);
         dialog.show();
@@ -311,7 +293,7 @@ private slots:
         QTcpServer silent;
         QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
         SetAccount("me@example.com", QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
-        ImageCopy copy;
+        ImageCopy copy(true);
         FakePrompts prompts;
         CMailSendDlg dialog(copy.path, "/", &prompts);
         dialog.show();
@@ -339,7 +321,7 @@ private slots:
         QTcpServer silent;
         QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
         SetAccount("me@example.com", QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
-        ImageCopy copy;
+        ImageCopy copy(true);
         FakePrompts prompts;
         QElapsedTimer clock;
         {

@@ -2,6 +2,7 @@
 #include "phone/output_pipeline.h"
 #include "tests/common/png_info.h"
 #include "tests/common/qt_test_support.h"
+#include "tests/ui/delivery_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "ui/command_ids.h"
 #include "ui/main_frame.h"
@@ -22,6 +23,7 @@
 #include <QTimer>
 
 using namespace cmd;
+using deliverytest::FileBytes;
 
 namespace {
 
@@ -33,11 +35,6 @@ QString MakePicture(const QTemporaryDir& dir, const char* name) {
     const QString path = dir.filePath(name);
     image.save(path);
     return path;
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool IsJpeg(const QByteArray& bytes) {

@@ -1,7 +1,6 @@
 #include "app/settings_store.h"
-#include "phone/save.h"
 #include "tests/common/qt_test_support.h"
-#include "tests/common/test_pictures.h"
+#include "tests/ui/delivery_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "tests/ui/smtp_sink.h"
 #include "ui/mail_settings.h"
@@ -27,42 +26,9 @@
 #include <QTest>
 #include <QUrl>
 
+using namespace deliverytest;
+
 namespace {
-
-constexpr int kWaitMs = 10000;
-
-// A port on 127.0.0.1 free at the moment of asking.
-int FreePort() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
-
-// One whole answer of the server on 127.0.0.1, read until it closes the connection.
-QByteArray Fetch(int port, const QByteArray& request) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-    if (!socket.waitForConnected(kWaitMs))
-        return {};
-    socket.write(request);
-    QByteArray answer;
-    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(kWaitMs))
-        answer += socket.readAll();
-    return answer + socket.readAll();
-}
-
-struct ImageCopy {
-    ImageCopy() {
-        const DibPtr picture = testsupport::GradientPicture(48, 36);
-        path = QString::fromStdString(MakeDeliveryCopy(picture.get(), false, 75));
-    }
-    ~ImageCopy() { QFile::remove(path); }
-    QString path;
-};
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Takes the addresses the desktop would open.
 class UrlCatcher : public QObject {
@@ -86,7 +52,7 @@ private slots:
     }
 
     void servesTheImageAndLogsEachFetch() {
-        ImageCopy copy;
+        ImageCopy copy(false);
         FakePrompts prompts;
         CWebServerDlg dialog(copy.path, &prompts);
         dialog.show();
@@ -108,7 +74,7 @@ private slots:
         const QByteArray answer =
             Fetch(port, "GET /wallpaper HTTP/1.0\r\nUser-Agent: TestPhone/1.0\r\n\r\n");
         QVERIFY(answer.startsWith("HTTP/1.0 200\r\nContent-Type: image/jpeg\r\n\r\n"));
-        QCOMPARE(answer.mid(answer.indexOf("\r\n\r\n") + 4), FileBytes(copy.path));
+        QCOMPARE(AnswerBody(answer), FileBytes(copy.path));
         QTRY_COMPARE(dialog.AccessLog()->count(), 1);
         const QString line = dialog.AccessLog()->item(0)->text();
         QVERIFY2(QRegularExpression(
@@ -139,7 +105,7 @@ private slots:
     }
 
     void stopAndCloseWithAnIdleClientDoNotHang() {
-        ImageCopy copy;
+        ImageCopy copy(false);
         FakePrompts prompts;
         const int port = FreePort();
         QElapsedTimer clock;
@@ -229,7 +195,8 @@ private slots:
         if (zbar.isEmpty())
             QSKIP("zbarimg (Debian package zbar-tools) is not installed");
         QTemporaryDir dir;
-        for (const QString& url : {QString("http://192.0.2.5/"), QString("http://10.1.2.3:8080/")}) {
+        for (const QString& url :
+             {QString("http://192.0.2.5/"), QString("http://10.1.2.3:8080/")}) {
             const QString file = dir.filePath("qr.png");
             QVERIFY(QrCodeImage(url, 4).save(file));
             QProcess decoder;
