@@ -28,19 +28,6 @@
 
 using namespace deliverytest;
 
-namespace {
-
-// Takes the addresses the desktop would open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
-
-} // namespace
-
 class WebServerDialogTest : public QObject {
     Q_OBJECT
 private slots:
@@ -210,7 +197,7 @@ private slots:
     void browserButtonOpensTheUrl() {
         FakePrompts prompts;
         CWebServerDlg dialog(QString(), &prompts);
-        UrlCatcher catcher;
+        qttest::UrlCatcher catcher;
         QDesktopServices::setUrlHandler("http", &catcher, "open");
         dialog.OpenInBrowser(); // stopped: nothing to open
         dialog.PortEdit()->setText(QString::number(FreePort()));
