@@ -1,4 +1,5 @@
 #include "image/dot_painting.h"
+#include "tests/common/test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -8,34 +9,13 @@
 
 namespace {
 
-using Rgb = std::array<int, 3>; // red, green, blue
+using testsupport::PixelAt;
+using testsupport::Rgb;
+using testsupport::SetPixel;
+using testsupport::SolidPicture;
 
 constexpr uint32_t Word(int r, int g, int b) {
     return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16;
-}
-
-DibPtr Uniform(int w, int h, Rgb c) {
-    DibPtr dib(DibCreate(24, w, h));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* p = DibPixelAddress(dib.get(), x, h - 1 - y);
-            p[0] = uint8_t(c[2]);
-            p[1] = uint8_t(c[1]);
-            p[2] = uint8_t(c[0]);
-        }
-    return dib;
-}
-
-void Set(PackedDib* dib, int x, int y, Rgb c) {
-    uint8_t* p = DibPixelAddress(dib, x, dib->height - 1 - y);
-    p[0] = uint8_t(c[2]);
-    p[1] = uint8_t(c[1]);
-    p[2] = uint8_t(c[0]);
-}
-
-Rgb Get(const PackedDib* dib, int x, int y) {
-    const uint8_t* p = DibPixelAddress(dib, x, dib->height - 1 - y);
-    return {p[2], p[1], p[0]};
 }
 
 // The pixels of the given colour, as a row-major mask.
@@ -43,26 +23,26 @@ std::vector<int> Mask(const PackedDib* dib, Rgb c) {
     std::vector<int> mask;
     for (int y = 0; y < dib->height; ++y)
         for (int x = 0; x < dib->width; ++x)
-            mask.push_back(Get(dib, x, y) == c ? 1 : 0);
+            mask.push_back(PixelAt(dib, x, y) == c ? 1 : 0);
     return mask;
 }
 
 const Rgb kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{255, 0, 0}, kBlue{0, 0, 255};
 
 TEST(StampPen, ClipsTheSquareAtTheEdges) {
-    DibPtr dib = Uniform(10, 8, kWhite);
+    DibPtr dib = SolidPicture(10, 8, kWhite);
     // A 5 x 5 pen one pixel from the left edge keeps the 4 x 5 part inside the picture.
     EXPECT_EQ(StampPen(dib.get(), 1, 4, 2, Word(255, 0, 0)), 20);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 10; ++x)
-            EXPECT_EQ(Get(dib.get(), x, y), (x <= 3 && y >= 2 && y <= 6) ? kRed : kWhite)
+            EXPECT_EQ(PixelAt(dib.get(), x, y), (x <= 3 && y >= 2 && y <= 6) ? kRed : kWhite)
                 << x << "," << y;
 
     // The corner keeps 2 x 2 of a 3 x 3 pen; a single pixel pen sets exactly one pixel.
     EXPECT_EQ(StampPen(dib.get(), 9, 7, 1, Word(0, 0, 255)), 4);
-    EXPECT_EQ(Get(dib.get(), 8, 6), kBlue);
+    EXPECT_EQ(PixelAt(dib.get(), 8, 6), kBlue);
     EXPECT_EQ(StampPen(dib.get(), 5, 0, 0, Word(0, 0, 0)), 1);
-    EXPECT_EQ(Get(dib.get(), 5, 0), kBlack);
+    EXPECT_EQ(PixelAt(dib.get(), 5, 0), kBlack);
     // Wholly outside: nothing.
     EXPECT_EQ(StampPen(dib.get(), -3, 4, 2, Word(0, 0, 0)), 0);
     EXPECT_EQ(StampPen(dib.get(), 12, 4, 1, Word(0, 0, 0)), 0);
@@ -73,11 +53,11 @@ TEST(FillRegion, ExactColourFollowsSideNeighboursOnly) {
                           "WWBBBB", //
                           "WWWWBB", //
                           "WWWBWB"};
-    DibPtr dib = Uniform(6, 4, kBlack);
+    DibPtr dib = SolidPicture(6, 4, kBlack);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x)
             if (rows[y][x] == 'W')
-                Set(dib.get(), x, y, kWhite);
+                SetPixel(dib.get(), x, y, kWhite);
 
     // (4, 3) touches the white area only at the corner of (3, 2).
     EXPECT_EQ(FillRegion(dib.get(), 0, 0, Word(255, 0, 0), 0), 12);
@@ -85,31 +65,31 @@ TEST(FillRegion, ExactColourFollowsSideNeighboursOnly) {
                                                        1, 1, 0, 0, 0, 0, //
                                                        1, 1, 1, 1, 0, 0, //
                                                        1, 1, 1, 0, 0, 0}));
-    EXPECT_EQ(Get(dib.get(), 4, 3), kWhite);
+    EXPECT_EQ(PixelAt(dib.get(), 4, 3), kWhite);
 }
 
 TEST(FillRegion, ToleranceBoundIsIncluded) {
     // Start colour (100, 100, 100); right neighbour at distance exactly 20, the one below
     // at a distance just over 20.
-    DibPtr dib = Uniform(3, 2, {0, 0, 0});
-    Set(dib.get(), 0, 0, {100, 100, 100});
-    Set(dib.get(), 1, 0, {112, 116, 100});
-    Set(dib.get(), 0, 1, {112, 116, 101});
+    DibPtr dib = SolidPicture(3, 2, {0, 0, 0});
+    SetPixel(dib.get(), 0, 0, {100, 100, 100});
+    SetPixel(dib.get(), 1, 0, {112, 116, 100});
+    SetPixel(dib.get(), 0, 1, {112, 116, 101});
     EXPECT_EQ(FillRegion(dib.get(), 0, 0, Word(1, 2, 3), 20), 2);
-    EXPECT_EQ(Get(dib.get(), 1, 0), (Rgb{1, 2, 3}));
-    EXPECT_EQ(Get(dib.get(), 0, 1), (Rgb{112, 116, 101}));
+    EXPECT_EQ(PixelAt(dib.get(), 1, 0), (Rgb{1, 2, 3}));
+    EXPECT_EQ(PixelAt(dib.get(), 0, 1), (Rgb{112, 116, 101}));
 
     // Distances are taken to the start colour, not along the chain: 15 then 30 from start.
-    DibPtr chain = Uniform(3, 1, {0, 0, 0});
-    Set(chain.get(), 0, 0, {100, 100, 100});
-    Set(chain.get(), 1, 0, {115, 100, 100});
-    Set(chain.get(), 2, 0, {130, 100, 100});
+    DibPtr chain = SolidPicture(3, 1, {0, 0, 0});
+    SetPixel(chain.get(), 0, 0, {100, 100, 100});
+    SetPixel(chain.get(), 1, 0, {115, 100, 100});
+    SetPixel(chain.get(), 2, 0, {130, 100, 100});
     EXPECT_EQ(FillRegion(chain.get(), 0, 0, Word(0, 0, 0), 20), 2);
-    EXPECT_EQ(Get(chain.get(), 2, 0), (Rgb{130, 100, 100}));
+    EXPECT_EQ(PixelAt(chain.get(), 2, 0), (Rgb{130, 100, 100}));
 }
 
 TEST(FillRegion, WholePictureAndItsTrace) {
-    DibPtr dib = Uniform(180, 180, {10, 20, 30});
+    DibPtr dib = SolidPicture(180, 180, {10, 20, 30});
     EXPECT_EQ(FillRegion(dib.get(), 90, 90, Word(10, 20, 30), 0), 180 * 180);
 
     struct Count {
@@ -128,11 +108,11 @@ TEST(FillRegion, WholePictureAndItsTrace) {
 
     // Far larger than any phone picture: an explicit stack keeps this from blowing the
     // call stack, and a snake of one-pixel corridors makes the pending list long.
-    DibPtr big = Uniform(600, 600, kWhite);
+    DibPtr big = SolidPicture(600, 600, kWhite);
     for (int x = 1; x < 600; x += 2) {
         const bool gapAtBottom = (x / 2) % 2 == 0;
         for (int y = gapAtBottom ? 0 : 1; y < (gapAtBottom ? 599 : 600); ++y)
-            Set(big.get(), x, y, kBlack);
+            SetPixel(big.get(), x, y, kBlack);
     }
     const std::vector<int> white = Mask(big.get(), kWhite);
     const int whites = int(std::count(white.begin(), white.end(), 1));
@@ -141,7 +121,7 @@ TEST(FillRegion, WholePictureAndItsTrace) {
 }
 
 TEST(FillRegion, OutsideOrUnsuitablePicturesAreLeftAlone) {
-    DibPtr dib = Uniform(4, 4, kWhite);
+    DibPtr dib = SolidPicture(4, 4, kWhite);
     EXPECT_EQ(FillRegion(dib.get(), -1, 0, Word(0, 0, 0), 50), 0);
     EXPECT_EQ(FillRegion(dib.get(), 0, 4, Word(0, 0, 0), 50), 0);
     EXPECT_EQ(Mask(dib.get(), kWhite), std::vector<int>(16, 1));
