@@ -2,42 +2,12 @@
 
 #include "ui/dialog_units.h"
 #include "ui/integer_field.h"
+#include "ui/up_down_buttons.h"
 #include "ui/user_prompts.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QToolButton>
-
-#include <algorithm>
-#include <climits>
-
-namespace {
-
-// An up-down pair beside an edit field; the text stays free so that OK can refuse it.
-void AddUpDown(QWidget* dialog, QLineEdit* edit, const QRect& place) {
-    auto step = [edit](int delta) {
-        int value = 0;
-        if (CheckIntegerField(edit->text(), INT_MIN, INT_MAX, &value) != IntegerFieldCheck::kOk)
-            value = CCustomSizeDlg::kMinSide;
-        value =
-            std::clamp(value + delta, int(CCustomSizeDlg::kMinSide), int(CCustomSizeDlg::kMaxSide));
-        edit->setText(QString::number(value));
-    };
-    auto* up = new QToolButton(dialog);
-    up->setArrowType(Qt::UpArrow);
-    up->setGeometry(place.x(), place.y(), place.width(), place.height() / 2);
-    up->setAutoRepeat(true);
-    QObject::connect(up, &QToolButton::clicked, dialog, [step] { step(1); });
-    auto* down = new QToolButton(dialog);
-    down->setArrowType(Qt::DownArrow);
-    down->setGeometry(place.x(), place.y() + place.height() / 2, place.width(),
-                      place.height() - place.height() / 2);
-    down->setAutoRepeat(true);
-    QObject::connect(down, &QToolButton::clicked, dialog, [step] { step(-1); });
-}
-
-} // namespace
 
 CCustomSizeDlg::CCustomSizeDlg(int width, int height, UserPrompts* prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts), width_(width), height_(height) {
@@ -50,14 +20,14 @@ CCustomSizeDlg::CCustomSizeDlg(int width, int height, UserPrompts* prompts, QWid
     widthLabel->setGeometry(du.Rect(10, 12, 24, 10));
     widthEdit_ = new QLineEdit(QString::number(width), this);
     widthEdit_->setGeometry(du.Rect(36, 10, 34, 14));
-    AddUpDown(this, widthEdit_, du.Rect(70, 10, 10, 14));
+    AttachUpDown(this, widthEdit_, du.Rect(70, 10, 10, 14), kMinSide, kMaxSide);
     widthLabel->setBuddy(widthEdit_);
 
     auto* heightLabel = new QLabel(QStringLiteral("高さ："), this);
     heightLabel->setGeometry(du.Rect(10, 34, 24, 10));
     heightEdit_ = new QLineEdit(QString::number(height), this);
     heightEdit_->setGeometry(du.Rect(36, 32, 34, 14));
-    AddUpDown(this, heightEdit_, du.Rect(70, 32, 10, 14));
+    AttachUpDown(this, heightEdit_, du.Rect(70, 32, 10, 14), kMinSide, kMaxSide);
     heightLabel->setBuddy(heightEdit_);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

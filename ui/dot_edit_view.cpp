@@ -212,7 +212,7 @@ void CDotEditView::paintEvent(QPaintEvent*) {
     // Nearest neighbour: each picture pixel becomes a solid z x z square.
     DibStretchDraw(image, &p, 0, 0, g.width, g.height, g.originX, g.originY, g.width * g.zoom,
                    g.height * g.zoom);
-    p.setPen(palette().color(QPalette::Dark));
+    p.setPen(palette().color(QPalette::Mid));
     p.drawLine(picture.topLeft(), picture.topRight());
     p.drawLine(picture.topLeft(), picture.bottomLeft());
     p.setPen(palette().color(QPalette::Light));

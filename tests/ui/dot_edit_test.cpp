@@ -47,7 +47,8 @@ struct Editor {
                     ch + frame +
                         (need.horizontal ? view.horizontalScrollBar()->sizeHint().height() : 0));
         view.show();
-        QTest::qWaitForWindowExposed(&view);
+        // Offscreen windows are exposed at once; the grabs below check what was drawn.
+        (void)QTest::qWaitForWindowExposed(&view);
     }
     QWidget* port() { return view.viewport(); }
     // Screen point of the centre of picture pixel (x, y).
@@ -137,7 +138,7 @@ private slots:
             QCOMPARE(h->maximum() + h->pageStep(), 624);
             QCOMPARE(v->maximum() + v->pageStep(), 624);
             QCOMPARE(GrabbedAt(e.port(), 11, 13), QColor(Qt::black).rgb());
-            QCOMPARE(GrabbedAt(e.port(), 12, 13), e.view.palette().color(QPalette::Dark).rgb());
+            QCOMPARE(GrabbedAt(e.port(), 12, 13), e.view.palette().color(QPalette::Mid).rgb());
             QCOMPARE(GrabbedAt(e.port(), 13, 13), QColor(Qt::red).rgb());
 
             // Wheel: one notch toward the user is three lines of z pixels down.
