@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 using testsupport::PixelAt;
 using testsupport::Rgb;
 using testsupport::SolidPicture;
@@ -77,6 +79,56 @@ TEST(PixelOperations, EngineWalksPictureCoordinatesOnACopy) {
     EXPECT_EQ(PixelAt(part.get(), 1, 2), (Rgb{9, 9, 9}));
 
     EXPECT_EQ(ApplyPixelOperation(nullptr, nullptr, GreyscaleOp, 0), nullptr);
+}
+
+
+// The operation run over every pixel in one plain pass, as the reference.
+DibPtr OnePass(const PackedDib* source, PixelOperation op, intptr_t param) {
+    DibPtr copy(DibDuplicate(source, nullptr));
+    for (int y = 0; y < copy->height; ++y)
+        for (int x = 0; x < copy->width; ++x)
+            op(source, x, y, DibPixelAddress(copy.get(), x, copy->height - 1 - y), param);
+    return copy;
+}
+
+bool SameBlock(const PackedDib* a, const PackedDib* b) {
+    return DibBlockSize(a) == DibBlockSize(b) && std::memcmp(a, b, DibBlockSize(a)) == 0;
+}
+
+TEST(ApplyPixelOperation, BigPicturesComeOutAsFromOnePass) {
+    // Large enough to be split into bands; odd sizes so the bands are uneven and the rows
+    // carry padding.
+    const DibPtr picture = testsupport::GradientPicture(1201, 907);
+    const ComponentOffsets offsets{40, -300, 7};
+    struct Case {
+        PixelOperation op;
+        intptr_t param;
+    } cases[] = {{BrightnessContrastOp, BrightnessContrastParam(-30, 60)},
+                 {RgbOffsetOp, OffsetsParam(offsets)},
+                 {YCrCbOffsetOp, OffsetsParam(offsets)},
+                 {GreyscaleOp, 0}};
+    for (const Case& c : cases) {
+        DibPtr banded(ApplyPixelOperation(picture.get(), nullptr, c.op, c.param));
+        ASSERT_TRUE(banded);
+        EXPECT_TRUE(SameBlock(banded.get(), OnePass(picture.get(), c.op, c.param).get()));
+    }
+    // The source is never touched.
+    EXPECT_TRUE(SameBlock(picture.get(), testsupport::GradientPicture(1201, 907).get()));
+}
+
+TEST(ApplyPixelOperation, RectangleLimitsTheWork) {
+    const DibPtr picture = testsupport::SolidPicture(1000, 800, {10, 20, 30});
+    // Big enough for bands, which must start at the rectangle's top.
+    const ImageRect rect{100, 50, 900, 790};
+    DibPtr result(ApplyPixelOperation(picture.get(), &rect, BrightnessContrastOp,
+                                      BrightnessContrastParam(100, 0)));
+    EXPECT_EQ(testsupport::PixelAt(result.get(), 100, 50), (testsupport::Rgb{110, 120, 130}));
+    EXPECT_EQ(testsupport::PixelAt(result.get(), 899, 789), (testsupport::Rgb{110, 120, 130}));
+    EXPECT_EQ(testsupport::PixelAt(result.get(), 99, 50), (testsupport::Rgb{10, 20, 30}));
+    EXPECT_EQ(testsupport::PixelAt(result.get(), 100, 49), (testsupport::Rgb{10, 20, 30}));
+    EXPECT_EQ(testsupport::PixelAt(result.get(), 900, 789), (testsupport::Rgb{10, 20, 30}));
+    EXPECT_EQ(testsupport::PixelAt(result.get(), 899, 790), (testsupport::Rgb{10, 20, 30}));
+    EXPECT_EQ(testsupport::PixelAt(result.get(), 500, 420), (testsupport::Rgb{110, 120, 130}));
 }
 
 } // namespace
