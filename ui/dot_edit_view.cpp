@@ -154,7 +154,7 @@ bool CDotEditView::HandleCommand(int id) {
     case kUndo:
         if (pipeline_ && pipeline_->UndoBaseImage()) {
             WorkingCopyChanged();
-            emit edited();
+            emit stateChanged();
         }
         return true;
     default:
@@ -338,6 +338,7 @@ void CDotEditView::mouseReleaseEvent(QMouseEvent* event) {
     case cmd::kEyedropper:
         if (tools_.previous != 0)
             SelectTool(tools_.previous);
+        emit stateChanged();
         break;
     default:
         break;
@@ -348,5 +349,5 @@ void CDotEditView::Commit() {
     // Even an edit that changed no pixel is one undo step.
     pipeline_->CommitWorkingCopy();
     WorkingCopyChanged();
-    emit edited();
+    emit stateChanged();
 }

@@ -47,8 +47,9 @@ public slots:
 signals:
     // The eyedropper's colour, for the colour selector to make current.
     void colorPicked(ColorWord color);
-    // A pen or fill release was committed, or an undo was made.
-    void edited();
+    // A pen or fill release was committed, an undo made, or the eyedropper handed back
+    // its tool: the commands' enabling and check marks may have changed.
+    void stateChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -5,16 +5,23 @@
 #include "app/shell_open.h"
 #include "image/transform.h"
 #include "ui/about_dialog.h"
+#include "ui/color_selector.h"
+#include "ui/color_swatch.h"
 #include "ui/command_ids.h"
 #include "ui/command_pane.h"
 #include "ui/command_table.h"
 #include "ui/custom_size_dialog.h"
+#include "ui/dot_edit_view.h"
 #include "ui/mail_account_dialog.h"
 #include "ui/mail_send_dialog.h"
 #include "ui/output_panel.h"
 #include "ui/qtimage/dib_clipboard.h"
+#include "ui/qtimage/dib_qimage.h"
+#include "ui/rotate_dialog.h"
 #include "ui/save_flow.h"
+#include "ui/screen_capture.h"
 #include "ui/source_view.h"
+#include "ui/tone_dialogs.h"
 #include "ui/user_prompts.h"
 #include "ui/web_server_dialog.h"
 
@@ -98,8 +105,7 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
         central_ = new QStackedWidget(this);
         sourceView_ = new CSourceView(central_);
         sourceView_->SetAspectLock(lock);
-        // The dot editor takes this place; until then an empty pane stands in for it.
-        dotEditor_ = new QWidget(central_);
+        dotEditor_ = new CDotEditView(central_);
         dotEditor_->setObjectName("dotEditor");
         central_->addWidget(sourceView_);
         central_->addWidget(dotEditor_);
@@ -121,6 +127,14 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     connect(sourceView_, &CSourceView::stateChanged, this, &CMainFrame::UpdateCommandUi);
     connect(outputPanel_, &COutputPanel::outputChanged, this, &CMainFrame::UpdateCommandUi);
     connect(outputPanel_, &COutputPanel::captionChanged, this, &QWidget::setWindowTitle);
+    dotEditor_->SetPipeline(&outputPanel_->Pipeline());
+    dotEditor_->SetPenColor(outputPanel_->Swatch()->Color());
+    connect(outputPanel_, &COutputPanel::workingCopyChanged, dotEditor_,
+            &CDotEditView::WorkingCopyChanged);
+    connect(outputPanel_, &COutputPanel::penColorChanged, dotEditor_, &CDotEditView::SetPenColor);
+    connect(dotEditor_, &CDotEditView::colorPicked, outputPanel_->ColorSelector(),
+            &CColorSelector::SetColorFromOutside);
+    connect(dotEditor_, &CDotEditView::stateChanged, this, &CMainFrame::UpdateCommandUi);
     setWindowTitle(outputPanel_->Caption());
 
     setAcceptDrops(true);
@@ -292,7 +306,7 @@ CommandPane* CMainFrame::CurrentPane() const {
 }
 
 CommandPane* CMainFrame::DotEditorPane() const {
-    return dynamic_cast<CommandPane*>(dotEditor_);
+    return dotEditor_;
 }
 
 FrameState CMainFrame::State() const {
@@ -466,4 +480,63 @@ void CMainFrame::OnWebServer() {
 void CMainFrame::OnMailAccount() {
     CMailAccountDlg dialog(prompts_, this);
     dialog.exec();
+}
+
+CScreenCapture* CMainFrame::CaptureWindow() const {
+    return capture_;
+}
+
+void CMainFrame::OnCapture() {
+    if (capture_)
+        return;
+    capture_ = new CScreenCapture(prompts_, this);
+    capture_->SetNotify(this, kCaptureFinishedEvent);
+    capture_->show();
+}
+
+void CMainFrame::customEvent(QEvent* event) {
+    if (event->type() == kCaptureFinishedEvent)
+        OnCaptureFinished();
+    QMainWindow::customEvent(event);
+}
+
+void CMainFrame::OnCaptureFinished() {
+    // Under an open tone or colour dialog the capture stays in its window.
+    if (adjustDialogOpen_ || !capture_ || capture_->Captured().isNull())
+        return;
+    DibPtr picture(DibFromDeviceBitmap(capture_->Captured()));
+    if (!picture)
+        return;
+    sourceView_->SetPicture(std::move(picture));
+    documentName_ = QStringLiteral("capture");
+    if (isMinimized())
+        showNormal();
+    UpdateCommandUi();
+}
+
+void CMainFrame::OnFreeRotation() {
+    if (!sourceView_->HasPicture())
+        return;
+    if (DibPtr turned = CRotateDlg::Run(sourceView_->Picture(), prompts_, this))
+        sourceView_->ReplacePicture(std::move(turned));
+}
+
+void CMainFrame::RunAdjustDialog(CAdjustDialog& dialog) {
+    adjustDialogOpen_ = true;
+    dialog.exec(); // Cancel has given the starting picture back, OK left the result
+    adjustDialogOpen_ = false;
+}
+
+void CMainFrame::OnBrightness() {
+    if (!sourceView_->HasPicture())
+        return;
+    CBrightnessContrastDlg dialog(sourceView_, this);
+    RunAdjustDialog(dialog);
+}
+
+void CMainFrame::OnColorComponents() {
+    if (!sourceView_->HasPicture())
+        return;
+    CColorComponentDlg dialog(sourceView_, prompts_, this);
+    RunAdjustDialog(dialog);
 }

@@ -7,10 +7,14 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
 
+class CAdjustDialog;
+class CDotEditView;
+class CScreenCapture;
 class CommandPane;
 class COutputPanel;
 class CSourceView;
@@ -47,7 +51,10 @@ public:
 
     CSourceView* SourceView() const { return sourceView_; }
     COutputPanel* OutputPanel() const { return outputPanel_; }
-    QWidget* DotEditor() const { return dotEditor_; }
+    CDotEditView* DotEditor() const { return dotEditor_; }
+    // The screen-capture window while it is open.
+    CScreenCapture* CaptureWindow() const;
+    bool AdjustDialogOpen() const { return adjustDialogOpen_; }
     QDockWidget* OutputBar() const { return outputBar_; }
     QToolBar* MainToolBar() const { return mainToolBar_; }
     QToolBar* AdjustToolBar() const { return adjustToolBar_; }
@@ -66,6 +73,7 @@ public:
     static QString DefaultPictureFolder();
 
 protected:
+    void customEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -97,12 +105,12 @@ private:
     // The web server dialog serving a delivery copy, deleted once the server has stopped.
     void OnWebServer();
     void OnMailAccount();
-    // Slots for the commands whose windows come with the capture window, the tone and
-    // colour dialogs and the rotation dialog.
-    void OnCapture() {}
-    void OnFreeRotation() {}
-    void OnBrightness() {}
-    void OnColorComponents() {}
+    void OnCapture();
+    void OnCaptureFinished();
+    void OnFreeRotation();
+    void OnBrightness();
+    void OnColorComponents();
+    void RunAdjustDialog(CAdjustDialog& dialog);
 
     std::unique_ptr<UserPrompts> ownPrompts_;
     UserPrompts* prompts_;
@@ -111,7 +119,8 @@ private:
     QMap<QString, QMenu*> submenus_;
     QStackedWidget* central_ = nullptr;
     CSourceView* sourceView_ = nullptr;
-    QWidget* dotEditor_ = nullptr;
+    CDotEditView* dotEditor_ = nullptr;
+    QPointer<CScreenCapture> capture_;
     COutputPanel* outputPanel_ = nullptr;
     QDockWidget* outputBar_ = nullptr;
     QToolBar* mainToolBar_ = nullptr;

@@ -90,6 +90,25 @@ void CSourceView::ReplacePicture(DibPtr image) {
         Install(std::move(image));
 }
 
+DibPtr CSourceView::ExchangePicture(DibPtr image) {
+    if (!image)
+        return nullptr;
+    const bool sameSize = picture_ && DibWidth(picture_.get()) == DibWidth(image.get()) &&
+                          DibHeight(picture_.get()) == DibHeight(image.get());
+    if (!sameSize) {
+        DibPtr previous = std::move(picture_);
+        Install(std::move(image));
+        return previous;
+    }
+    std::swap(image, picture_);
+    pictureImage_ = DibToQImage(picture_.get());
+    scaled_ = QImage();
+    RescaleCache();
+    update();
+    RefreshOutput();
+    return image;
+}
+
 int CSourceView::Install(DibPtr image) {
     picture_ = std::move(image);
     if (!picture_) {

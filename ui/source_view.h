@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image/dib.h"
+#include "ui/adjust_dialog.h"
 #include "ui/command_pane.h"
 #include "ui/selection_geometry.h"
 
@@ -17,7 +18,7 @@ class QPainter;
 // same band twice gives the pixels back.
 void DrawInvertedBand(QPainter& painter, const ImageRect& band);
 
-class CSourceView : public QWidget, public CommandPane {
+class CSourceView : public QWidget, public CommandPane, public AdjustTarget {
     Q_OBJECT
 public:
     explicit CSourceView(QWidget* parent = nullptr);
@@ -37,7 +38,12 @@ public:
     // again from the whole picture.
     void ReplacePicture(DibPtr image);
 
-    const PackedDib* Picture() const { return picture_.get(); }
+    // A picture of the same size in place of the current one, as the tone and colour
+    // dialogs show their results: layout and selection stay, the output is made anew.
+    // Hands back the replaced picture.
+    DibPtr ExchangePicture(DibPtr image) override;
+
+    const PackedDib* Picture() const override { return picture_.get(); }
     bool HasPicture() const { return picture_ != nullptr; }
     const PictureLayout& Layout() const { return layout_; }
     const ImageRect& Selection() const { return selection_; }

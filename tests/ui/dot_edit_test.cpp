@@ -173,7 +173,7 @@ private slots:
         e.view.SetPenColor(MakeColorWord(255, 0, 0));
         e.view.HandleCommand(kPenSize5);
         QVERIFY(!e.UndoEnabled());
-        QSignalSpy edited(&e.view, &CDotEditView::edited);
+        QSignalSpy edited(&e.view, &CDotEditView::stateChanged);
         e.Click(e.At(1, 10));
         QCOMPARE(edited.count(), 1);
         QVERIFY(e.UndoEnabled());
