@@ -21,6 +21,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <memory>
@@ -130,6 +131,15 @@ private slots:
             QVERIFY(dialog.isEnabled());
             QVERIFY(!dialog.Delivery()->IsRunning());
             QVERIFY(StoredEmail("BODY").isEmpty());
+
+            // Enter closes nothing, wherever it is pressed.
+            QTest::keyClick(dialog.AttachmentEdit(), Qt::Key_Return);
+            QTest::keyClick(dialog.RecipientBox()->lineEdit(), Qt::Key_Return);
+            dialog.BodyEdit()->moveCursor(QTextCursor::End);
+            QTest::keyClick(dialog.BodyEdit(), Qt::Key_Return);
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(dialog.BodyEdit()->toPlainText(), QString("hello\n"));
+            QCOMPARE(dialog.RecipientBox()->count(), 0);
         }
         prompts.messages.clear();
         SetAccount("", "");
