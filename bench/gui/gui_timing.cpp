@@ -1,16 +1,22 @@
 // Times the desktop program's start (main window built and painted, no start-up picture)
 // and the opening of a picture until the window has repainted with it; optionally saves
-// a grab of the window. Run it under a real X server, e.g. bench/gui/gui_timing.sh.
+// a grab of the window; with --reapply, times brightness changes through the tone dialog
+// (each one: adjusted copy of the whole picture, new output, repaint). Run it under a real
+// X server, e.g. bench/gui/gui_timing.sh.
 //   mokoa-gui-timing [--open PICTURE] [--grab OUT.png] [--select X Y X Y] [--profile N]
+//                    [--reapply N]
 #include "app/phone_image_app.h"
 #include "ui/main_frame.h"
 #include "ui/output_panel.h"
 #include "ui/source_view.h"
+#include "ui/tone_dialogs.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QSlider>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -18,7 +24,7 @@ int main(int argc, char** argv) {
     clock.start();
     CPhoneImageApp app(argc, argv);
     QString open, grab;
-    int profile = -1;
+    int profile = -1, reapply = 0;
     QList<int> select;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
@@ -26,6 +32,8 @@ int main(int argc, char** argv) {
             open = args[++i];
         else if (args[i] == "--grab" && i + 1 < args.size())
             grab = args[++i];
+        else if (args[i] == "--reapply" && i + 1 < args.size())
+            reapply = args[++i].toInt();
         else if (args[i] == "--profile" && i + 1 < args.size())
             profile = args[++i].toInt();
         else if (args[i] == "--select" && i + 4 < args.size())
@@ -65,6 +73,33 @@ int main(int argc, char** argv) {
         QTest::mousePress(view, Qt::LeftButton, {}, QPoint(select[0], select[1]));
         QTest::mouseMove(view, QPoint(select[2], select[3]));
         QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(select[2], select[3]));
+    }
+    if (reapply > 0 && frame.SourceView()->HasPicture()) {
+        CBrightnessContrastDlg dialog(frame.SourceView(), &frame);
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog, 10000))
+            return 1;
+        QSlider* slider = dialog.BrightnessSlider();
+        double slowest = 0, total = 0;
+        for (int i = 0; i < reapply; ++i) {
+            QElapsedTimer one;
+            one.start();
+            slider->setValue((i % 2 ? -1 : 1) * (10 + i));
+            QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(1, 1));
+            frame.SourceView()->repaint();
+            frame.OutputPanel()->repaint();
+            QCoreApplication::processEvents();
+            const double ms = one.nsecsElapsed() / 1e6;
+            total += ms;
+            slowest = std::max(slowest, ms);
+        }
+        QElapsedTimer cancel;
+        cancel.start();
+        dialog.reject();
+        frame.SourceView()->repaint();
+        QCoreApplication::processEvents();
+        std::printf("tone re-apply: %.1f ms each, slowest %.1f ms; cancel %.1f ms\n",
+                    total / reapply, slowest, cancel.nsecsElapsed() / 1e6);
     }
     if (!grab.isEmpty()) {
         QCoreApplication::processEvents();
