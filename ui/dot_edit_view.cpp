@@ -37,6 +37,27 @@ QColor ToQColor(ColorWord c) {
     return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c));
 }
 
+// What a tool, pen-size, zoom or tolerance command sets, and to which value.
+enum class SettingKind { kNone, kTool, kPenSize, kZoom, kTolerance };
+struct EditorSetting {
+    SettingKind kind = SettingKind::kNone;
+    int value = 0;
+};
+
+EditorSetting SettingOf(int id) {
+    using namespace cmd;
+    static constexpr int kTolerances[] = {0, 5, 20, 50};
+    if (id == kPen || id == kFill || id == kHand || id == kEyedropper)
+        return {SettingKind::kTool, id};
+    if (id >= kPenSize1 && id <= kPenSize5)
+        return {SettingKind::kPenSize, id - kPenSize1};
+    if (id >= kZoom3 && id <= kZoom9)
+        return {SettingKind::kZoom, 3 * (id - (kZoom3 - 1))};
+    if (id >= kTolerance0 && id <= kTolerance50)
+        return {SettingKind::kTolerance, kTolerances[id - kTolerance0]};
+    return {};
+}
+
 void TraceFill(void*, int distance) {
     qCDebug(lcDotEditFill, "rgn=%d", distance);
 }
@@ -125,76 +146,43 @@ void CDotEditView::UpdateCursor() {
 }
 
 bool CDotEditView::HandleCommand(int id) {
-    using namespace cmd;
-    switch (id) {
-    case kPen:
-    case kFill:
-    case kHand:
-    case kEyedropper:
-        SelectTool(id);
+    const EditorSetting setting = SettingOf(id);
+    switch (setting.kind) {
+    case SettingKind::kTool:
+        SelectTool(setting.value);
         return true;
-    case kPenSize1:
-    case kPenSize3:
-    case kPenSize5:
-        penSize_ = id - kPenSize1;
+    case SettingKind::kPenSize:
+        penSize_ = setting.value;
         return true;
-    case kZoom3:
-    case kZoom6:
-    case kZoom9:
-        SetZoom(3 * (id - (kZoom3 - 1)));
+    case SettingKind::kZoom:
+        SetZoom(setting.value);
         return true;
-    case kTolerance0:
-    case kTolerance5:
-    case kTolerance20:
-    case kTolerance50: {
-        static constexpr int kTolerances[] = {0, 5, 20, 50};
-        tolerance_ = kTolerances[id - kTolerance0];
+    case SettingKind::kTolerance:
+        tolerance_ = setting.value;
         return true;
+    case SettingKind::kNone:
+        break;
     }
-    case kUndo:
-        if (pipeline_ && pipeline_->UndoBaseImage()) {
-            WorkingCopyChanged();
-            emit stateChanged();
-        }
-        return true;
-    default:
+    if (id != cmd::kUndo)
         return false;
+    if (pipeline_ && pipeline_->UndoBaseImage()) {
+        WorkingCopyChanged();
+        emit stateChanged();
     }
+    return true;
 }
 
 bool CDotEditView::UpdateCommand(int id, const FrameState&, CommandUi* ui) {
-    using namespace cmd;
-    switch (id) {
-    case kPen:
-    case kFill:
-    case kHand:
-    case kEyedropper:
-        *ui = {true, tools_.current == id};
-        return true;
-    case kPenSize1:
-    case kPenSize3:
-    case kPenSize5:
-        *ui = {true, penSize_ == id - kPenSize1};
-        return true;
-    case kZoom3:
-    case kZoom6:
-    case kZoom9:
-        *ui = {true, zoom_ == 3 * (id - (kZoom3 - 1))};
-        return true;
-    case kTolerance0:
-    case kTolerance5:
-    case kTolerance20:
-    case kTolerance50: {
-        static constexpr int kTolerances[] = {0, 5, 20, 50};
-        *ui = {true, tolerance_ == kTolerances[id - kTolerance0]};
+    const EditorSetting setting = SettingOf(id);
+    const int current[] = {0, tools_.current, penSize_, zoom_, tolerance_};
+    if (setting.kind != SettingKind::kNone) {
+        *ui = {true, current[int(setting.kind)] == setting.value};
         return true;
     }
-    case kUndo:
-        *ui = {pipeline_ && pipeline_->UndoAvailable(), false};
-        return true;
-    default:
+    if (id != cmd::kUndo)
         return false;
-    }
+    *ui = {pipeline_ && pipeline_->UndoAvailable(), false};
+    return true;
 }
 
 void CDotEditView::paintEvent(QPaintEvent*) {

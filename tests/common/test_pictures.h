@@ -42,6 +42,13 @@ inline DibPtr GradientPicture(int width, int height) {
     return dib;
 }
 
+// Same size, depth and pixel bytes (headers and tables aside).
+inline bool SamePixels(const PackedDib* a, const PackedDib* b) {
+    return a && b && DibWidth(a) == DibWidth(b) && DibHeight(a) == DibHeight(b) &&
+           DibBitCount(a) == DibBitCount(b) && DibPixelBytes(a) == DibPixelBytes(b) &&
+           std::memcmp(DibBits(a), DibBits(b), DibPixelBytes(a)) == 0;
+}
+
 // Palette index of pixel (x, y) of a 4- or 8-bit image.
 inline unsigned IndexAt(const PackedDib* dib, int x, int y) {
     const uint8_t* row = DibBits(dib) + size_t(dib->height - 1 - y) * DibRowBytes(dib);

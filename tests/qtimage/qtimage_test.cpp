@@ -3,6 +3,7 @@
 #include "ui/qtimage/dib_painter.h"
 #include "ui/qtimage/dib_qimage.h"
 
+#include "common/test_pictures.h"
 #include "common/test_support.h"
 
 #include <QBuffer>
@@ -13,6 +14,8 @@
 #include <QPainter>
 
 #include <cstring>
+
+using testsupport::SamePixels;
 
 namespace {
 
@@ -47,12 +50,6 @@ DibPtr Distinct(int width, int height) {
 
 QRgb Expected(int x, int y) {
     return qRgb(x + y, y * 10, x * 10);
-}
-
-bool SamePixels(const PackedDib* a, const PackedDib* b) {
-    return DibWidth(a) == DibWidth(b) && DibHeight(a) == DibHeight(b) &&
-           DibBitCount(a) == DibBitCount(b) && DibPixelBytes(a) == DibPixelBytes(b) &&
-           std::memcmp(DibBits(a), DibBits(b), DibPixelBytes(a)) == 0;
 }
 
 TEST(QImageConversion, PicturesKeepTheirOrientationAndColours) {

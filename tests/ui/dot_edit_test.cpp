@@ -15,18 +15,13 @@
 using namespace cmd;
 using testsupport::PixelAt;
 using testsupport::Rgb;
+using testsupport::SamePixels;
 using testsupport::SetPixel;
 using testsupport::SolidPicture;
 
 namespace {
 
 const Rgb kWhite{255, 255, 255}, kRed{255, 0, 0};
-
-bool SameBytes(const PackedDib* a, const PackedDib* b) {
-    return a && b && a->width == b->width && a->height == b->height &&
-           DibPixelBytes(a) == DibPixelBytes(b) &&
-           std::memcmp(DibBits(a), DibBits(b), DibPixelBytes(a)) == 0;
-}
 
 // A view over its own pipeline, sized so that the client area is exactly cw x ch with
 // the scroll bars the geometry asks for.
@@ -186,7 +181,7 @@ private slots:
                 }
         QCOMPARE(painted, 4 * 5);
         // The commit went through to the base image.
-        QVERIFY(SameBytes(e.Working(), e.pipeline.BaseImage()));
+        QVERIFY(SamePixels(e.Working(), e.pipeline.BaseImage()));
     }
 
     void hoverShowsTheFootprintWithoutPainting() {
@@ -231,9 +226,9 @@ private slots:
         // A click on the black margin fills nothing but is still one undo step.
         DibPtr before(DibDuplicate(e.Working(), nullptr));
         e.Click(QPoint(2, 2));
-        QVERIFY(SameBytes(e.Working(), before.get()));
+        QVERIFY(SamePixels(e.Working(), before.get()));
         QVERIFY(e.pipeline.UndoBaseImage());
-        QVERIFY(SameBytes(e.Working(), before.get()));
+        QVERIFY(SamePixels(e.Working(), before.get()));
     }
 
     void fillsTheLargestPictureWhole() {
@@ -241,7 +236,7 @@ private slots:
         e.view.HandleCommand(kFill);
         e.view.SetPenColor(MakeColorWord(255, 0, 0));
         e.Click(e.At(90, 90));
-        QVERIFY(SameBytes(e.Working(), SolidPicture(180, 180, kRed).get()));
+        QVERIFY(SamePixels(e.Working(), SolidPicture(180, 180, kRed).get()));
     }
 
     void eyedropperReturnsToThePreviousTool() {
@@ -289,10 +284,10 @@ private slots:
 
         QVERIFY(e.UndoEnabled());
         e.view.HandleCommand(kUndo);
-        QVERIFY(SameBytes(e.Working(), afterFirst.get()));
+        QVERIFY(SamePixels(e.Working(), afterFirst.get()));
         e.view.HandleCommand(kUndo);
-        QVERIFY(SameBytes(e.Working(), original.get()));
-        QVERIFY(SameBytes(e.pipeline.BaseImage(), original.get()));
+        QVERIFY(SamePixels(e.Working(), original.get()));
+        QVERIFY(SamePixels(e.pipeline.BaseImage(), original.get()));
         QVERIFY(!e.UndoEnabled());
     }
 

@@ -30,14 +30,9 @@
 using namespace cmd;
 using testsupport::PixelAt;
 using testsupport::Rgb;
+using testsupport::SamePixels;
 
 namespace {
-
-bool SameBytes(const PackedDib* a, const PackedDib* b) {
-    return a && b && a->width == b->width && a->height == b->height &&
-           DibPixelBytes(a) == DibPixelBytes(b) &&
-           std::memcmp(DibBits(a), DibBits(b), DibPixelBytes(a)) == 0;
-}
 
 // Acts on the modal dialog of type T once its loop runs.
 template <typename T> void WhenModal(std::function<void(T*)> act) {
@@ -110,7 +105,7 @@ private slots:
         QCOMPARE(PixelAt(f.frame.OutputPanel()->Pipeline().WorkingCopy(), 5, 5), picked);
         QVERIFY(f.frame.Action(kUndo)->isEnabled());
         f.frame.RunCommand(kUndo);
-        QVERIFY(SameBytes(pipeline.WorkingCopy(), before.get()));
+        QVERIFY(SamePixels(pipeline.WorkingCopy(), before.get()));
         QVERIFY(!f.frame.Action(kUndo)->isEnabled());
 
         // The zoom command changes the view, and the check mark follows.
@@ -150,7 +145,7 @@ private slots:
         });
         f.frame.RunCommand(kFreeRotation);
         DibPtr expected(RotateImage(30, before.get()));
-        QVERIFY(SameBytes(f.Picture(), expected.get()));
+        QVERIFY(SamePixels(f.Picture(), expected.get()));
         QCOMPARE(f.frame.SourceView()->Selection(), f.frame.SourceView()->Layout().rect);
 
         WhenModal<CRotateDlg>([](CRotateDlg* d) {
@@ -158,7 +153,7 @@ private slots:
             d->reject();
         });
         f.frame.RunCommand(kFreeRotation);
-        QVERIFY(SameBytes(f.Picture(), expected.get()));
+        QVERIFY(SamePixels(f.Picture(), expected.get()));
     }
 
     void toneDialogsKeepOrRestoreTheSource() {
@@ -172,7 +167,7 @@ private slots:
         });
         f.frame.RunCommand(kBrightness);
         QVERIFY(!f.frame.AdjustDialogOpen());
-        QVERIFY(SameBytes(f.Picture(), before.get()));
+        QVERIFY(SamePixels(f.Picture(), before.get()));
 
         // OK keeps the adjusted picture, and the phone picture is made from it.
         WhenModal<CColorComponentDlg>([](CColorComponentDlg* d) {
@@ -183,7 +178,7 @@ private slots:
         const ComponentOffsets offsets{300, 0, 0};
         DibPtr expected(
             ApplyPixelOperation(before.get(), nullptr, RgbOffsetOp, OffsetsParam(offsets)));
-        QVERIFY(SameBytes(f.Picture(), expected.get()));
+        QVERIFY(SamePixels(f.Picture(), expected.get()));
         QCOMPARE(PixelAt(f.frame.OutputPanel()->Pipeline().BaseImage(), 0, 0)[0], uint8_t(255));
     }
 
@@ -204,7 +199,7 @@ private slots:
             d->reject();
         });
         f.frame.RunCommand(kBrightness);
-        QVERIFY(SameBytes(f.Picture(), before.get()));
+        QVERIFY(SamePixels(f.Picture(), before.get()));
         QCOMPARE(f.frame.DocumentName(), QString("新規携帯画像"));
 
         // Without a dialog the capture becomes the source picture.

@@ -14,13 +14,9 @@
 #include <cstring>
 #include <functional>
 
-namespace {
+using testsupport::SamePixels;
 
-bool SameBytes(const PackedDib* a, const PackedDib* b) {
-    return a && b && a->width == b->width && a->height == b->height &&
-           DibPixelBytes(a) == DibPixelBytes(b) &&
-           std::memcmp(DibBits(a), DibBits(b), DibPixelBytes(a)) == 0;
-}
+namespace {
 
 QPoint BoxCentre(const CRotateDlg& d) {
     const QRect box = d.PreviewBox();
@@ -69,7 +65,7 @@ private slots:
         QVERIFY(dialog.Thumbnail());
         QCOMPARE(QSize(dialog.Thumbnail()->width, dialog.Thumbnail()->height), thumbnail);
         QCOMPARE(dialog.PreviewBox(), QRect(20, 10, box, box));
-        QVERIFY(SameBytes(dialog.Preview(), dialog.Thumbnail()));
+        QVERIFY(SamePixels(dialog.Preview(), dialog.Thumbnail()));
         QVERIFY(prompts.messages.isEmpty());
     }
 
@@ -113,7 +109,7 @@ private slots:
         QCOMPARE(dialog.Angle(), 10);
         QCOMPARE(dialog.AngleEdit()->text(), QString("0")); // not updated during the drag
         DibPtr expected(RotateImage(10, dialog.Thumbnail()));
-        QVERIFY(SameBytes(dialog.Preview(), expected.get()));
+        QVERIFY(SamePixels(dialog.Preview(), expected.get()));
         QTest::mouseRelease(&dialog, Qt::LeftButton, {}, centre - QPoint(0, 370));
         QCOMPARE(dialog.AngleEdit()->text(), QString("10"));
 
@@ -151,10 +147,10 @@ private slots:
         DibPtr turned = dialog.Rotated();
         QCOMPARE(QSize(turned->width, turned->height), QSize(30, 60));
         DibPtr quarter(RotateImage(90, source.get()));
-        QVERIFY(SameBytes(turned.get(), quarter.get()));
+        QVERIFY(SamePixels(turned.get(), quarter.get()));
         dialog.AngleEdit()->setText("360");
         QCOMPARE(dialog.Angle(), 0);
-        QVERIFY(SameBytes(dialog.Rotated().get(), source.get()));
+        QVERIFY(SamePixels(dialog.Rotated().get(), source.get()));
         dialog.AngleEdit()->setText("-90");
         QCOMPARE(dialog.Angle(), 270);
 
@@ -190,12 +186,12 @@ private slots:
             d->reject();
         });
         QVERIFY(!CRotateDlg::Run(source.get(), &prompts));
-        QVERIFY(SameBytes(source.get(), before.get()));
+        QVERIFY(SamePixels(source.get(), before.get()));
 
         // OK at angle 0: an unrotated copy.
         WhenModal([](CRotateDlg* d) { d->accept(); });
         DibPtr same = CRotateDlg::Run(source.get(), &prompts);
-        QVERIFY(SameBytes(same.get(), source.get()));
+        QVERIFY(SamePixels(same.get(), source.get()));
         QVERIFY(same.get() != source.get());
 
         // OK after a drag turns the full picture, not the thumbnail.
@@ -206,7 +202,7 @@ private slots:
         });
         DibPtr turned = CRotateDlg::Run(source.get(), &prompts);
         DibPtr expected(RotateImage(30, source.get()));
-        QVERIFY(SameBytes(turned.get(), expected.get()));
+        QVERIFY(SamePixels(turned.get(), expected.get()));
         QVERIFY(prompts.messages.isEmpty());
     }
 };

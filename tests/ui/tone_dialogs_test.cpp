@@ -12,13 +12,9 @@
 
 #include <cstring>
 
-namespace {
+using testsupport::SamePixels;
 
-bool SameBytes(const PackedDib* a, const PackedDib* b) {
-    return a && b && a->width == b->width && a->height == b->height &&
-           DibPixelBytes(a) == DibPixelBytes(b) &&
-           std::memcmp(DibBits(a), DibBits(b), DibPixelBytes(a)) == 0;
-}
+namespace {
 
 // Stands in for the source view: holds the picture and counts the exchanges.
 class FakeTarget : public AdjustTarget {
@@ -77,20 +73,20 @@ private slots:
 
         PageUp(dialog.BrightnessSlider());
         QCOMPARE(dialog.BrightnessSlider()->value(), 10);
-        QVERIFY(SameBytes(
+        QVERIFY(SamePixels(
             target.Picture(),
             Applied(reference.get(), BrightnessContrastOp, BrightnessContrastParam(10, 0)).get()));
         // Every change starts again from the starting picture: no accumulation.
         Release(dialog.ContrastSlider(), 50);
         Release(dialog.BrightnessSlider(), -40);
-        QVERIFY(SameBytes(target.Picture(), Applied(reference.get(), BrightnessContrastOp,
-                                                    BrightnessContrastParam(-40, 50))
-                                                .get()));
-        QVERIFY(SameBytes(dialog.StartingPicture(), reference.get()));
+        QVERIFY(SamePixels(target.Picture(), Applied(reference.get(), BrightnessContrastOp,
+                                                     BrightnessContrastParam(-40, 50))
+                                                 .get()));
+        QVERIFY(SamePixels(dialog.StartingPicture(), reference.get()));
 
         dialog.reject();
         QCOMPARE(target.Picture(), original); // the very same picture is back
-        QVERIFY(SameBytes(target.Picture(), reference.get()));
+        QVERIFY(SamePixels(target.Picture(), reference.get()));
     }
 
     void okKeepsThePreview() {
@@ -100,7 +96,7 @@ private slots:
             CBrightnessContrastDlg dialog(&target);
             dialog.accept(); // untouched: nothing changes
             QCOMPARE(target.exchanges, 0);
-            QVERIFY(SameBytes(target.Picture(), reference.get()));
+            QVERIFY(SamePixels(target.Picture(), reference.get()));
         }
         FakeTarget target(DibPtr(DibDuplicate(reference.get(), nullptr)));
         {
@@ -109,7 +105,7 @@ private slots:
             dialog.accept();
         }
         DibPtr grey = testsupport::SolidPicture(20, 10, {127, 127, 127});
-        QVERIFY(SameBytes(target.Picture(), grey.get()));
+        QVERIFY(SamePixels(target.Picture(), grey.get()));
         QCOMPARE(target.exchanges, 1);
 
         // A dialog that goes away without a result restores.
@@ -117,7 +113,7 @@ private slots:
             CBrightnessContrastDlg dialog(&target);
             Release(dialog.BrightnessSlider(), 255);
         }
-        QVERIFY(SameBytes(target.Picture(), grey.get()));
+        QVERIFY(SamePixels(target.Picture(), grey.get()));
     }
 
     void componentParsing() {
@@ -147,7 +143,7 @@ private slots:
         dialog.Edit(1)->setText("20");
         dialog.Edit(2)->setText("30");
         QCOMPARE(dialog.Slider(2)->value(), 30);
-        QVERIFY(SameBytes(target.Picture(), Offset(reference.get(), true, 10, 20, 30).get()));
+        QVERIFY(SamePixels(target.Picture(), Offset(reference.get(), true, 10, 20, 30).get()));
 
         // The first switch to YCrCb shows and applies (0, 0, 0).
         dialog.TypeList()->setCurrentIndex(1);
@@ -155,10 +151,10 @@ private slots:
         QCOMPARE(dialog.Label(2)->text(), QString("Cb : "));
         QCOMPARE(dialog.Edit(0)->text(), QString("0"));
         QCOMPARE(dialog.Slider(1)->value(), 0);
-        QVERIFY(SameBytes(target.Picture(), Offset(reference.get(), false, 0, 0, 0).get()));
+        QVERIFY(SamePixels(target.Picture(), Offset(reference.get(), false, 0, 0, 0).get()));
         Release(dialog.Slider(0), -15);
         QCOMPARE(dialog.Edit(0)->text(), QString("-15"));
-        QVERIFY(SameBytes(target.Picture(), Offset(reference.get(), false, -15, 0, 0).get()));
+        QVERIFY(SamePixels(target.Picture(), Offset(reference.get(), false, -15, 0, 0).get()));
 
         // Back to RGB: its own values, never combined with the YCrCb ones.
         dialog.TypeList()->setCurrentIndex(0);
@@ -166,12 +162,12 @@ private slots:
         QCOMPARE(dialog.Slider(0)->value(), 10);
         QCOMPARE(dialog.Values().third, int16_t(30));
         QCOMPARE(dialog.Remembered(CColorComponentDlg::kYCrCb).first, int16_t(-15));
-        QVERIFY(SameBytes(target.Picture(), Offset(reference.get(), true, 10, 20, 30).get()));
+        QVERIFY(SamePixels(target.Picture(), Offset(reference.get(), true, 10, 20, 30).get()));
         dialog.TypeList()->setCurrentIndex(1);
         QCOMPARE(dialog.Edit(0)->text(), QString("-15"));
 
         dialog.reject();
-        QVERIFY(SameBytes(target.Picture(), reference.get()));
+        QVERIFY(SamePixels(target.Picture(), reference.get()));
     }
 
     void typedValuesBeyondTheRange() {
@@ -182,7 +178,7 @@ private slots:
         dialog.Edit(2)->setText("300");
         QCOMPARE(dialog.Slider(2)->value(), 255); // shown at the end
         QCOMPARE(dialog.Values().third, int16_t(300));
-        QVERIFY(SameBytes(target.Picture(), Offset(reference.get(), true, 0, 0, 300).get()));
+        QVERIFY(SamePixels(target.Picture(), Offset(reference.get(), true, 0, 0, 300).get()));
         for (int y = 0; y < 16; ++y)
             QCOMPARE(testsupport::PixelAt(target.Picture(), 3, y)[2], uint8_t(255));
 
@@ -198,7 +194,7 @@ private slots:
         dialog.Edit(1)->setText(" 12 ");
         dialog.accept();
         QVERIFY(!dialog.isVisible());
-        QVERIFY(SameBytes(target.Picture(), Offset(reference.get(), true, 0, 12, 300).get()));
+        QVERIFY(SamePixels(target.Picture(), Offset(reference.get(), true, 0, 12, 300).get()));
     }
 };
 
