@@ -2,8 +2,10 @@
 
 #include "image/replacing_file.h"
 
+#include <array>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -66,7 +68,11 @@ void JpegOutputMessage(j_common_ptr cinfo) {
     std::fprintf(stderr, "[JPEG Library Error] - %s\n", text);
 }
 
-bool EncodeJpeg(const PackedDib* image, FILE* file, int quality, std::vector<uint8_t>& row) {
+// Writes to `file`, or into a buffer the library allocates (`*memory`, freed by the caller
+// whatever the outcome).
+bool EncodeJpeg(const PackedDib* image, FILE* file, unsigned char** memory,
+                unsigned long* memorySize, const JpegSettings& settings,
+                std::vector<uint8_t>& row) {
     jpeg_compress_struct cinfo;
     JpegErrorManager err;
     cinfo.err = jpeg_std_error(&err.std);
@@ -77,14 +83,33 @@ bool EncodeJpeg(const PackedDib* image, FILE* file, int quality, std::vector<uin
         return false;
     }
     jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, file);
+    if (file)
+        jpeg_stdio_dest(&cinfo, file);
+    else
+        jpeg_mem_dest(&cinfo, memory, memorySize);
     cinfo.image_width = JDIMENSION(image->width);
     cinfo.image_height = JDIMENSION(image->height);
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_EXT_BGR; // our pixels are blue, green, red
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_set_quality(&cinfo, settings.quality, TRUE);
     cinfo.dct_method = JDCT_FLOAT;
+    cinfo.optimize_coding = settings.optimizeCoding ? TRUE : FALSE;
+    if (settings.flatTables) {
+        // Equal steps at every frequency: the least squared error for the bytes spent.
+        static const auto kFlat = [] {
+            std::array<unsigned int, DCTSIZE2> table;
+            table.fill(16);
+            return table;
+        }();
+        const int scale = jpeg_quality_scaling(settings.quality);
+        jpeg_add_quant_table(&cinfo, 0, kFlat.data(), scale, TRUE);
+        jpeg_add_quant_table(&cinfo, 1, kFlat.data(), scale, TRUE);
+    }
+    if (settings.fullChroma) {
+        cinfo.comp_info[0].h_samp_factor = 1;
+        cinfo.comp_info[0].v_samp_factor = 1;
+    }
     jpeg_start_compress(&cinfo, TRUE);
 
     const int bitCount = image->bitCount;
@@ -151,10 +176,29 @@ int WritePngStream(const PackedDib* image, FILE* stream) {
 }
 
 int WriteJpegStream(const PackedDib* image, FILE* stream, int quality) {
+    return WriteJpegStream(image, stream, JpegSettings{quality});
+}
+
+int WriteJpegStream(const PackedDib* image, FILE* stream, const JpegSettings& settings) {
     if (!JpegWritable(image) || !stream)
         return 0;
     std::vector<uint8_t> row(size_t(image->width) * 3);
-    return EncodeJpeg(image, stream, quality, row) ? 1 : 0;
+    return EncodeJpeg(image, stream, nullptr, nullptr, settings, row) ? 1 : 0;
+}
+
+bool EncodeJpegMemory(const PackedDib* image, const JpegSettings& settings,
+                      std::vector<uint8_t>* bytes) {
+    bytes->clear();
+    if (!JpegWritable(image))
+        return false;
+    std::vector<uint8_t> row(size_t(image->width) * 3);
+    unsigned char* memory = nullptr;
+    unsigned long size = 0;
+    const bool ok = EncodeJpeg(image, nullptr, &memory, &size, settings, row);
+    if (ok)
+        bytes->assign(memory, memory + size);
+    std::free(memory);
+    return ok;
 }
 
 int WritePngFile(const PackedDib* image, const std::string& path) {
@@ -165,8 +209,12 @@ int WritePngFile(const PackedDib* image, const std::string& path) {
 }
 
 int WriteJpegFile(const PackedDib* image, const std::string& path, int quality) {
+    return WriteJpegFile(image, path, JpegSettings{quality});
+}
+
+int WriteJpegFile(const PackedDib* image, const std::string& path, const JpegSettings& settings) {
     if (!JpegWritable(image))
         return 0;
     ReplacingFile file(path);
-    return WriteJpegStream(image, file.stream(), quality) && file.Commit() ? 1 : 0;
+    return WriteJpegStream(image, file.stream(), settings) && file.Commit() ? 1 : 0;
 }

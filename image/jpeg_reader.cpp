@@ -150,11 +150,9 @@ bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progre
 
 } // namespace
 
-PackedDib* ReadJpegFile(const std::string& path, std::vector<PaletteColor>* palette,
-                        LoadError* error) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return Fail(error, LoadError::NotFound);
+namespace {
+
+PackedDib* ReadJpegStream(FILE* file, std::vector<PaletteColor>* palette, LoadError* error) {
     jpeg_decompress_struct cinfo = {};
     ErrorManager errors;
     cinfo.err = jpeg_std_error(&errors.base);
@@ -181,4 +179,22 @@ PackedDib* ReadJpegFile(const std::string& path, std::vector<PaletteColor>* pale
     if (error)
         *error = LoadError::None;
     return dib;
+}
+
+} // namespace
+
+PackedDib* ReadJpegFile(const std::string& path, std::vector<PaletteColor>* palette,
+                        LoadError* error) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return Fail(error, LoadError::NotFound);
+    return ReadJpegStream(file, palette, error);
+}
+
+PackedDib* ReadJpegMemory(const void* data, size_t size, LoadError* error) {
+    // A read-only memory stream; the bytes are never written through it.
+    FILE* file = size ? fmemopen(const_cast<void*>(data), size, "rb") : nullptr;
+    if (!file)
+        return Fail(error, LoadError::Damaged);
+    return ReadJpegStream(file, nullptr, error);
 }

@@ -34,6 +34,8 @@ PackedDib* ReadPngFile(const std::string& path, std::vector<PaletteColor>* palet
 // 24 bits, or 8 bits for greyscale, or none.
 PackedDib* ReadJpegFile(const std::string& path, std::vector<PaletteColor>* palette = nullptr,
                         LoadError* error = nullptr);
+// The same from the bytes of a JPEG file in memory.
+PackedDib* ReadJpegMemory(const void* data, size_t size, LoadError* error = nullptr);
 
 // A palette of `count` entries from channel arrays: a missing green array means the red
 // one, a missing blue array the green one.
