@@ -1,5 +1,6 @@
 #include "phone/formats.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -25,6 +26,14 @@ const OutputFormat kFormats[] = {
     {"JPEG 70%", Code(0x02, 65)},
     {"JPEG 80%", Code(0x02, 75)},
     {"JPEG 90%", Code(0x02, 90)},
+    // Added after the classic list, so that stored indices 0-14 keep their meaning.
+    {"PNG 高画質 8色", HighQualityPngCode(8, kListedDitherPercent)},
+    {"PNG 高画質 12色", HighQualityPngCode(12, kListedDitherPercent)},
+    {"PNG 高画質 16色", HighQualityPngCode(16, kListedDitherPercent)},
+    {"PNG 高画質 32色", HighQualityPngCode(32, kListedDitherPercent)},
+    {"PNG 高画質 64色", HighQualityPngCode(64, kListedDitherPercent)},
+    {"PNG 高画質 128色", HighQualityPngCode(128, kListedDitherPercent)},
+    {"PNG 高画質 256色", HighQualityPngCode(256, kListedDitherPercent)},
 };
 
 } // namespace
@@ -38,4 +47,19 @@ int FindFormatByText(const char* text) {
         if (std::strcmp(kFormats[i].text, text) == 0)
             return int(i);
     return -1;
+}
+
+std::string FittedFormatText(uint32_t code, int64_t size) {
+    char text[96];
+    if (FormatCodeKind(code) == kFormatJpeg)
+        std::snprintf(text, sizeof text, "JPEG 高画質 品質%d%s%s %lldバイト", FormatCodeValue(code),
+                      FormatCodeTables(code) == kJpegFlatTables ? " 平坦" : "",
+                      code & kFormatFullChroma ? " 4:4:4" : "", static_cast<long long>(size));
+    else if (code & kFormatRunBias)
+        std::snprintf(text, sizeof text, "PNG 高画質 %d色 平滑%d %lldバイト", FormatCodeValue(code),
+                      FormatCodeRunBias(code), static_cast<long long>(size));
+    else
+        std::snprintf(text, sizeof text, "PNG 高画質 %d色 ディザ%d%% %lldバイト",
+                      FormatCodeValue(code), FormatCodeDither(code), static_cast<long long>(size));
+    return text;
 }

@@ -1,9 +1,11 @@
 #include "phone/output_pipeline.h"
 
 #include "image/color_reduction.h"
+#include "image/compact_png.h"
 #include "image/encoders.h"
 #include "image/loaders.h"
 #include "image/pixel_ops.h"
+#include "image/quality_quantizer.h"
 
 OutputPipeline::OutputPipeline(const PhoneSettings& settings)
     : profile_(settings.customWidth, settings.customHeight, settings.selectedProfile) {
@@ -14,24 +16,58 @@ OutputPipeline::OutputPipeline(const PhoneSettings& settings)
 OutputPipeline::~OutputPipeline() = default;
 
 PhoneSettings OutputPipeline::Settings() const {
+    // A fitted format belongs to one picture; the list entry chosen before it is remembered.
     return PhoneSettings{profile_.CustomWidth(), profile_.CustomHeight(), profile_.SelectedIndex(),
-                         formatIndex_};
+                         listFormatIndex_};
 }
 
-bool OutputPipeline::SelectFormat(int index) {
+int OutputPipeline::FormatCount() const {
+    return int(OutputFormats().size()) + (HasFittedFormat() ? 1 : 0);
+}
+
+std::string OutputPipeline::FormatText(int index) const {
     const auto formats = OutputFormats();
-    if (index < 0 || size_t(index) >= formats.size())
-        return false;
-    formatIndex_ = index;
-    formatCode_ = formats[size_t(index)].code;
+    if (index >= 0 && size_t(index) < formats.size())
+        return formats[size_t(index)].text;
+    if (index == FittedFormatIndex() && HasFittedFormat())
+        return FittedFormatText(fittedCode_, fittedSize_);
+    return {};
+}
+
+void OutputPipeline::UseFormatCode(uint32_t code) {
+    formatCode_ = code;
     colorCount_ = FormatCodeValue(formatCode_);
     if (FormatCodeKind(formatCode_) == kFormatJpeg) {
-        jpegQuality_ = colorCount_;
+        // The quality of a ".jpg" save under a PNG format stays that of a classic entry.
+        if (!IsHighQualityFormat(formatCode_))
+            jpegQuality_ = colorCount_;
         colorCount_ = 0;
     }
     if (base_)
         RunConversion();
+}
+
+bool OutputPipeline::SelectFormat(int index) {
+    const auto formats = OutputFormats();
+    if (index == FittedFormatIndex() && HasFittedFormat()) {
+        formatIndex_ = index;
+        UseFormatCode(fittedCode_);
+        return true;
+    }
+    if (index < 0 || size_t(index) >= formats.size())
+        return false;
+    formatIndex_ = listFormatIndex_ = index;
+    UseFormatCode(formats[size_t(index)].code);
     return true;
+}
+
+bool OutputPipeline::SetFittedFormat(uint32_t code, int64_t savedSize) {
+    if (!IsHighQualityFormat(code) ||
+        (FormatCodeKind(code) != kFormatPng && FormatCodeKind(code) != kFormatJpeg))
+        return false;
+    fittedCode_ = code;
+    fittedSize_ = savedSize;
+    return SelectFormat(FittedFormatIndex());
 }
 
 void OutputPipeline::TakeBase(DibPtr image) {
@@ -77,7 +113,13 @@ void OutputPipeline::RunConversion() {
             if (PackedDib* grey = ApplyPixelOperation(base_.get(), nullptr, GreyscaleOp, 0))
                 output_.reset(grey);
         }
-        if (output_->bitCount == 24) {
+        if (output_->bitCount == 24 && IsHighQualityFormat(formatCode_)) {
+            if (IsPng())
+                if (PackedDib* reduced = ReduceColorsHighQuality(output_.get(), colorCount_,
+                                                                 FormatCodeDither(formatCode_),
+                                                                 FormatCodeRunBias(formatCode_)))
+                    output_.reset(reduced);
+        } else if (output_->bitCount == 24) {
             PackedDib* reduced = nullptr;
             if (formatCode_ & kFormatWebSafe)
                 reduced = ReduceToWebSafe(output_.get());
@@ -89,10 +131,18 @@ void OutputPipeline::RunConversion() {
                 output_.reset(reduced);
         }
         // A failed write must not show an older file's picture.
-        const bool written = WriteTempOutput() != 0;
+        const uint32_t size = WriteTempOutput();
+        const bool written = size != 0;
+        // The temporary file of a high-quality format holds the bytes a save writes.
+        if (written && formatIndex_ == FittedFormatIndex())
+            fittedSize_ = size;
         output_.reset();
         if (written)
             output_.reset(IsPng() ? ReadPngFile(temp_.path()) : ReadJpegFile(temp_.path()));
+        // Our files of 2 and 4 colours have 1 and 2 bits; the picture is kept at 8 so that
+        // every writer and view takes it.
+        if (output_ && output_->bitCount < 4)
+            output_.reset(DibConvertDepth(output_.get(), 8));
     }
     if (onChanged_)
         onChanged_();
@@ -102,8 +152,14 @@ uint32_t OutputPipeline::WriteTempOutput() {
     FILE* stream = temp_.Begin();
     if (!output_ || !stream)
         return 0;
-    const int ok = IsPng() ? WritePngStream(output_.get(), stream)
-                           : WriteJpegStream(output_.get(), stream, jpegQuality_);
+    int ok = 0;
+    if (!IsHighQualityFormat(formatCode_))
+        ok = IsPng() ? WritePngStream(output_.get(), stream)
+                     : WriteJpegStream(output_.get(), stream, jpegQuality_);
+    else if (IsPng())
+        ok = WriteCompactPngStream(output_.get(), stream);
+    else // the base image, as a save writes it (phone/save.h)
+        ok = WriteJpegStream(base_.get(), stream, HighQualityJpegSettings(formatCode_));
     const int64_t size = temp_.End(ok != 0);
     return size < 0 ? 0 : uint32_t(uint64_t(size));
 }
@@ -112,10 +168,14 @@ SizeCheckResult OutputPipeline::CheckSize() {
     return CheckOutputSize(IsPng(), WriteTempOutput());
 }
 
+SaveSource OutputPipeline::Source() const {
+    return SaveSource{output_.get(), jpegQuality_, formatCode_, base_.get()};
+}
+
 SaveStatus OutputPipeline::WriteImageByExtension(const std::string& path) const {
-    return ::WriteImageByExtension(output_.get(), path, jpegQuality_);
+    return ::WriteImageByExtension(Source(), path);
 }
 
 std::string OutputPipeline::MakeDeliveryCopy() const {
-    return ::MakeDeliveryCopy(output_.get(), IsPng(), jpegQuality_);
+    return ::MakeDeliveryCopy(Source(), IsPng());
 }

@@ -40,6 +40,16 @@ public:
     // conversion when there is a base image; without one the caller produces it.
     bool SelectFormat(int index);
     int SelectedFormat() const { return formatIndex_; }
+    // The list: OutputFormats(), then the fitted format once there is one.
+    int FormatCount() const;
+    std::string FormatText(int index) const;
+
+    // A format found by fitting a carrier's limit (phone/fit_to_limit.h), with the bytes of
+    // its saved file for the list text. It becomes the extra last entry of the list, replacing
+    // an earlier one, and is selected; false for a code that is no high-quality format.
+    bool SetFittedFormat(uint32_t code, int64_t savedSize);
+    bool HasFittedFormat() const { return fittedCode_ != 0; }
+    int FittedFormatIndex() const { return int(OutputFormats().size()); }
     uint32_t FormatCode() const { return formatCode_; }
     bool IsPng() const { return FormatCodeKind(formatCode_) == kFormatPng; }
     int ColorCount() const { return colorCount_; }   // 0 for full colour and JPEG
@@ -66,6 +76,7 @@ public:
     // Save and delivery of the output image (see phone/save.h).
     SaveStatus WriteImageByExtension(const std::string& path) const;
     std::string MakeDeliveryCopy() const;
+    SaveSource Source() const;
 
     const PackedDib* BaseImage() const { return base_.get(); }
     const PackedDib* OutputImage() const { return output_.get(); }
@@ -78,12 +89,16 @@ public:
 
 private:
     void TakeBase(DibPtr image);
+    void UseFormatCode(uint32_t code);
 
     ProfileSelection profile_;
     int formatIndex_ = kDefaultFormatIndex;
     uint32_t formatCode_ = 0;
     int colorCount_ = 0;
     int jpegQuality_ = 75;
+    int listFormatIndex_ = kDefaultFormatIndex; // the last entry of OutputFormats() chosen
+    uint32_t fittedCode_ = 0;
+    int64_t fittedSize_ = 0;
 
     DibPtr base_;
     DibPtr working_;

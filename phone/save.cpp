@@ -1,6 +1,8 @@
 #include "phone/save.h"
 
+#include "image/compact_png.h"
 #include "image/encoders.h"
+#include "phone/formats.h"
 #include "phone/temp_file.h"
 
 #include <cstdio>
@@ -57,14 +59,62 @@ SaveStatus WriteImageByExtension(const PackedDib* image, const std::string& path
     return ok ? SaveStatus::Written : SaveStatus::WriteFailed;
 }
 
+JpegSettings HighQualityJpegSettings(uint32_t formatCode) {
+    JpegSettings settings;
+    settings.quality = FormatCodeValue(formatCode);
+    settings.optimizeCoding = true;
+    settings.fullChroma = (formatCode & kFormatFullChroma) != 0;
+    settings.flatTables = FormatCodeTables(formatCode) == kJpegFlatTables;
+    return settings;
+}
+
+namespace {
+
+// The high-quality way of writing this source under this kind of name, if there is one.
+bool WritesHighQuality(const SaveSource& source, bool png) {
+    if (!IsHighQualityFormat(source.formatCode))
+        return false;
+    const uint32_t kind = FormatCodeKind(source.formatCode);
+    return png ? kind == kFormatPng : kind == kFormatJpeg && source.base;
+}
+
+} // namespace
+
+bool HighQualitySavedBytes(const SaveSource& source, bool png, std::vector<uint8_t>* bytes) {
+    bytes->clear();
+    if (!source.image || !WritesHighQuality(source, png))
+        return false;
+    return png ? EncodeCompactPng(source.image, bytes)
+               : EncodeJpegMemory(source.base, HighQualityJpegSettings(source.formatCode), bytes);
+}
+
+SaveStatus WriteImageByExtension(const SaveSource& source, const std::string& path) {
+    const std::string ext = PathExtension(path);
+    const bool jpeg = ext == ".jpg" || ext == ".jpeg";
+    if (!jpeg && ext != ".png")
+        return SaveStatus::UnknownExtension;
+    if (!source.image)
+        return SaveStatus::NoImage;
+    if (!WritesHighQuality(source, !jpeg))
+        return WriteImageByExtension(source.image, path, source.jpegQuality);
+    const int ok =
+        jpeg ? WriteJpegFile(source.base, path, HighQualityJpegSettings(source.formatCode))
+             : WriteCompactPngFile(source.image, path);
+    return ok ? SaveStatus::Written : SaveStatus::WriteFailed;
+}
+
 std::string MakeDeliveryCopy(const PackedDib* image, bool png, int jpegQuality) {
-    if (!image)
+    return MakeDeliveryCopy(SaveSource{image, jpegQuality}, png);
+}
+
+std::string MakeDeliveryCopy(const SaveSource& source, bool png) {
+    if (!source.image)
         return {};
     // The unique name carries its extension from the start: no rename, no empty leftover.
     const std::string path = CreateTempFile("~kt", png ? ".png" : ".jpg");
     if (path.empty())
         return {};
-    if (WriteImageByExtension(image, path, jpegQuality) != SaveStatus::Written) {
+    if (WriteImageByExtension(source, path) != SaveStatus::Written) {
         std::remove(path.c_str());
         return {};
     }

@@ -67,7 +67,7 @@ TEST_F(OutputPipelineTest, SettingsRoundTripAndFallBack) {
     EXPECT_FALSE(pipeline.IsPng());
     EXPECT_EQ(pipeline.Settings(), (PhoneSettings{100, 60, 22, 12}));
 
-    OutputPipeline fallback(PhoneSettings{80, 80, 400, 15});
+    OutputPipeline fallback(PhoneSettings{80, 80, 400, 22});
     EXPECT_EQ(fallback.Settings(), PhoneSettings{});
     EXPECT_EQ(fallback.ColorCount(), 12);
 }

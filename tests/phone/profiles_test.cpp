@@ -102,7 +102,7 @@ TEST(ProfileSelection, FindByName) {
 
 TEST(OutputFormats, ListCodes) {
     const auto formats = OutputFormats();
-    ASSERT_EQ(formats.size(), 15u);
+    ASSERT_EQ(formats.size(), 22u);
     EXPECT_STREQ(formats[kDefaultFormatIndex].text, "PNG 最適化 12色");
     EXPECT_EQ(formats[0].code, 0x11u | 16u << 16);
     EXPECT_EQ(formats[9].code, 0x21u | 256u << 16);
@@ -113,6 +113,16 @@ TEST(OutputFormats, ListCodes) {
         EXPECT_EQ(FormatCodeValue(formats[11 + i].code), qualities[i]);
     }
     EXPECT_EQ(FindFormatByText("JPEG 90%"), 14);
+    // The high-quality palettes follow, marked in the spare bits.
+    const int counts[7] = {8, 12, 16, 32, 64, 128, 256};
+    for (int i = 0; i < 7; ++i) {
+        const uint32_t code = formats[size_t(kClassicFormatCount + i)].code;
+        EXPECT_EQ(code, 0x41u | 100u << 8 | uint32_t(counts[i]) << 16);
+        EXPECT_EQ(formats[size_t(kClassicFormatCount + i)].text,
+                  "PNG 高画質 " + std::to_string(counts[i]) + "色");
+    }
+    for (int i = 0; i < kClassicFormatCount; ++i)
+        EXPECT_FALSE(IsHighQualityFormat(formats[size_t(i)].code));
     EXPECT_EQ(FindFormatByText("JPEG 100%"), -1);
 }
 
