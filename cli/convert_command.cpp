@@ -26,6 +26,14 @@ struct OutputPlan {
     std::string folder;
     bool toFolder = true;
 
+    // One named file decides the kind a fit may choose.
+    FitKinds Kinds() const {
+        if (toFolder)
+            return {};
+        const bool png = PathExtension(file) == ".png";
+        return FitKinds{png, !png};
+    }
+
     std::string For(const std::string& input, const char* extension) const {
         if (!toFolder)
             return file;
@@ -118,6 +126,16 @@ public:
         if (!base)
             return Fail(input, "the selection gives no picture");
         pipeline_.SetBaseImage(std::move(base), false);
+        std::string fitLine;
+        int64_t fittedSize = -1;
+        if (o_.fit) {
+            const FitResult fit = FitToLimit(pipeline_.BaseImage(), *o_.fit, plan_.Kinds());
+            fitLine = FitSummary(fit, *o_.fit);
+            if (!fit.fits)
+                return Fail(input, fitLine);
+            pipeline_.SetFittedFormat(fit.code, fit.size);
+            fittedSize = fit.size;
+        }
         if (!pipeline_.OutputImage())
             return Fail(input, "the conversion failed (cannot write or read '" +
                                    pipeline_.TempOutputPath() + "')");
@@ -131,10 +149,14 @@ public:
         // Judge the file as written: its own kind and bytes.
         std::error_code ec;
         const auto size = fs::file_size(path, ec);
+        if (fittedSize >= 0 && (ec || int64_t(size) != fittedSize))
+            return Fail(input, "'" + path + "' does not have the " + std::to_string(fittedSize) +
+                                   " bytes the fit measured");
         const SizeCheckResult check =
             CheckOutputSize(PathExtension(path) == ".png", ec ? 0 : int64_t(size));
-        PrintResult(out_, path, check.message);
-        *overLimit = !check.withinLimits;
+        PrintResult(out_, path, fitLine.empty() ? check.message : fitLine + "\n" + check.message);
+        // A fitted file is judged by its carrier's limit alone.
+        *overLimit = o_.fit ? int64_t(size) > RuleFor(*o_.fit).limit : !check.withinLimits;
         return true;
     }
 
@@ -176,6 +198,11 @@ int RunConvertCommand(const ConvertOptions& options, std::ostream& out, std::ost
     if (!PlanOutputs(exporting ? options.exportSource : options.output, options.inputs.size(),
                      exporting, &plan, &error)) {
         err << "mokoa-convert: " << error << "\n";
+        return kExitUsage;
+    }
+    if (options.fit == Carrier::EZweb && !plan.toFolder && PathExtension(plan.file) != ".png") {
+        err << "mokoa-convert: EZweb takes PNG files only; '" << plan.file
+            << "' must end in .png\n";
         return kExitUsage;
     }
     Converter converter(options, plan, out, err);

@@ -74,6 +74,10 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--format") {
             if (!value(&formatText))
                 return fail("--format needs an index or a format text");
+        } else if (arg == "--fit") {
+            if (!value(&v) || (v != "jsky" && v != "ezweb"))
+                return fail("--fit needs jsky or ezweb");
+            o.fit = v == "jsky" ? Carrier::JSky : Carrier::EZweb;
         } else if (arg == "--select") {
             int r[4];
             if (!value(&v) || !ParseInts(v, ',', 4, r) || r[0] < 0 || r[1] < 0 || r[2] <= r[0] ||
@@ -159,5 +163,9 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
         return fail("no input picture given");
     if (!o.exportSource.empty() && !o.output.empty())
         return fail("--export-source and -o exclude each other");
+    if (o.fit && !formatText.empty())
+        return fail("--fit and --format exclude each other");
+    if (o.fit && !o.exportSource.empty())
+        return fail("--fit and --export-source exclude each other");
     return cmd;
 }

@@ -3,6 +3,7 @@
 
 #include "image/pixel_ops.h"
 #include "image/rect.h"
+#include "phone/fit_to_limit.h"
 
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@ struct ConvertOptions {
     int customWidth = 80;
     int customHeight = 80;
     int format = 3;
+    std::optional<Carrier> fit; // --fit: the format is searched for this carrier's limit
 
     enum class Selection { Fit, Whole, Given };
     Selection selection = Selection::Fit;

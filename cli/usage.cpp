@@ -14,8 +14,14 @@ Target and format:
   --profile N|NAME   index in the profile list (0 = custom size, 1-151 the phone
                      models) or a model's exact name; default 0
   --size WxH         the custom size, each side 20-180; default 80x80
-  --format N|TEXT    index 0-14 in the format list or its exact text;
+  --format N|TEXT    index 0-21 in the format list or its exact text;
                      default 3 ("PNG 最適化 12色")
+  --fit jsky|ezweb   instead of a format, search the high-quality formats for the
+                     best picture (highest PSNR) whose file fits the carrier's limit:
+                     J-Sky a PNG or JPEG of at most 6000 bytes, EZweb a PNG of at
+                     most 7000. The chosen format, the size and the PSNR are
+                     printed; an input for which nothing fits is reported and
+                     skipped. A named output file restricts the kind (.png, .jpg).
 
 Selection, in picture pixels after the adjustments:
   --select L,T,R,B   this rectangle (right and bottom exclusive)

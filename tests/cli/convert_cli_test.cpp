@@ -210,7 +210,10 @@ TEST_F(ConvertCliTest, UsageErrors) {
         {"--size", "80", "a.png"},
         {"--profile", "152", "a.png"},
         {"--profile", "No such phone", "a.png"},
-        {"--format", "15", "a.png"},
+        {"--format", "22", "a.png"},
+        {"--fit", "docomo", "a.png"},
+        {"--fit", "jsky", "--format", "3", "a.png"},
+        {"--fit", "ezweb", "-o", "out.jpg", "a.png"},
         {"--rotate", "45", "a.png"},
         {"--angle", "360", "a.png"},
         {"--contrast", "101", "a.png"},
@@ -236,7 +239,7 @@ TEST_F(ConvertCliTest, UsageErrors) {
     for (const char* word :
          {"--profile", "--size", "--format", "--select", "--whole", "--no-lock", "--rotate",
           "--upside-down", "--mirror", "--angle", "--brightness", "--contrast", "--rgb", "--ycrcb",
-          "-o", "--export-source", "--list-profiles", "--list-formats", "--info"})
+          "-o", "--export-source", "--list-profiles", "--list-formats", "--info", "--fit"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 
@@ -254,10 +257,11 @@ TEST_F(ConvertCliTest, Lists) {
 
     run = Convert({"--list-formats"});
     ASSERT_EQ(run.status, 0);
-    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 15);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 22);
     EXPECT_NE(run.out.find(" 3  PNG  12 colours   PNG 最適化 12色\n"), std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("11  JPEG quality 50   JPEG 60%\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("15  PNG   8 colours   PNG 高画質 8色\n"), std::string::npos) << run.out;
 }
 
 } // namespace
