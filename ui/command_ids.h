@@ -6,6 +6,8 @@ enum : int {
     kOpen = 57601,
     kSave = 57603,
     kSizeCheck = 32779,
+    kFitJSky = 32840, // サイズに合わせる, one command per carrier
+    kFitEZweb = 32841,
     kTransferRegistration = 32785,
     kMail = 32792,
     kWebServer = 32821,

@@ -34,6 +34,8 @@ CommandUi EvaluateFrameCommand(int id, const FrameState& state) {
     switch (id) {
     case kSave:
     case kSizeCheck:
+    case kFitJSky:
+    case kFitEZweb:
     case kWebServer:
     case kFreeRotation:
     case kRotateRight:

@@ -34,5 +34,8 @@ const std::vector<int>& MainToolBarButtons();
 const std::vector<int>& AdjustToolBarButtons();
 const std::vector<int>& DotEditToolBarButtons();
 
+// The submenu of the two fit commands; the button beside the format list opens it too.
+inline constexpr const char* kFitMenuText = "サイズに合わせる";
+
 // The idle text of the status bar.
 inline constexpr const char* kIdleStatusText = "ﾚﾃﾞｨ";

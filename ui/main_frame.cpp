@@ -251,6 +251,10 @@ void CMainFrame::BuildOutputBar() {
     sourceView_->SetOutputPanel(outputPanel_);
     outputBar_->setWidget(outputPanel_);
     addDockWidget(Qt::LeftDockWidgetArea, outputBar_);
+    if (QMenu* fit = submenus_.value(QString::fromUtf8(kFitMenuText))) {
+        outputPanel_->FitButton()->setMenu(fit);
+        connect(fit, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+    }
 }
 
 void CMainFrame::InstallHandlers() {
@@ -260,6 +264,8 @@ void CMainFrame::InstallHandlers() {
         {kOpen, [this] { OnOpen(); }},
         {kSave, [this] { OnSave(); }},
         {kSizeCheck, [this] { OnSizeCheck(); }},
+        {kFitJSky, [this] { OnFitToLimit(Carrier::JSky); }},
+        {kFitEZweb, [this] { OnFitToLimit(Carrier::EZweb); }},
         {kTransferRegistration, open(TransferPagePath)},
         {kMail, [this] { OnMail(); }},
         {kWebServer, [this] { OnWebServer(); }},
@@ -450,6 +456,18 @@ void CMainFrame::OnOpenPluginFolder() {
     const QString folder = PluginFolderPath();
     QDir().mkpath(folder);
     ShellOpen(folder);
+}
+
+void CMainFrame::OnFitToLimit(Carrier carrier) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const FitResult result = outputPanel_->FitToLimit(carrier);
+    QApplication::restoreOverrideCursor();
+    const QString summary = QString::fromStdString(FitSummary(result, carrier));
+    // Success shows in the format list; a failure must not go unnoticed.
+    if (result.fits)
+        statusBar()->showMessage(summary, 10000);
+    else
+        prompts_->ShowMessage(this, summary, UserPrompts::Icon::kWarning);
 }
 
 void CMainFrame::OnAbout() {

@@ -3,6 +3,7 @@
 // carrying its number and is offered to the current pane before the frame handles it.
 #pragma once
 
+#include "phone/fit_to_limit.h"
 #include "ui/command_rules.h"
 
 #include <QMainWindow>
@@ -96,6 +97,8 @@ private:
     void OnOpenPluginFolder();
     void OnAbout();
     void OnPasteSource();
+    // Makes the best format within the carrier's limit the current one (or says none fits).
+    void OnFitToLimit(Carrier carrier);
     // Turns or mirrors the source picture: 90, 270, 360 (upside down) or 450 (mirror).
     void OnRightAngle(int angle);
     void OnSave();

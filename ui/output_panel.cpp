@@ -12,12 +12,14 @@
 #include "ui/qtimage/dib_qimage.h"
 #include "ui/source_view.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QTabBar>
+#include <QToolButton>
 
 namespace {
 
@@ -80,8 +82,15 @@ COutputPanel::COutputPanel(QWidget* parent)
     profiles_->setGeometry(du.X(2), du.Y(7), du.X(113), profiles_->sizeHint().height());
     profiles_->setMaxVisibleItems(20);
     formats_ = new QComboBox(this);
-    formats_->setGeometry(du.X(2), du.Y(23), du.X(113), formats_->sizeHint().height());
-    formats_->setMaxVisibleItems(15);
+    formats_->setGeometry(du.X(2), du.Y(23), du.X(86), formats_->sizeHint().height());
+    formats_->setMaxVisibleItems(int(OutputFormats().size()) + 1);
+    // Long entries (a fitted format) show in full in the open list.
+    formats_->view()->setMinimumWidth(du.X(150));
+    fitButton_ = new QToolButton(this);
+    fitButton_->setText(QStringLiteral("合わせる"));
+    fitButton_->setToolTip(QStringLiteral("サイズに合わせる"));
+    fitButton_->setPopupMode(QToolButton::InstantPopup);
+    fitButton_->setGeometry(du.X(89), du.Y(23), du.X(26), formats_->sizeHint().height());
     preview_ = new PreviewFrame(this);
     preview_->setGeometry(du.Rect(2, 43, 113, 160));
 
@@ -110,6 +119,7 @@ COutputPanel::COutputPanel(QWidget* parent)
     selector_->SetColorFromOutside(MakeColorWord(0, 0, 0));
 
     pipeline_.SetOutputChangedHandler([this] {
+        ShowFittedEntry();
         preview_->update();
         emit outputChanged();
     });
@@ -168,6 +178,26 @@ void COutputPanel::OnFormatChanged(int index) {
     if (!pipeline_.BaseImage() && sourceView_)
         sourceView_->RefreshOutput();
     preview_->update();
+}
+
+FitResult COutputPanel::FitToLimit(Carrier carrier) {
+    const FitResult result = ::FitToLimit(pipeline_.BaseImage(), carrier);
+    if (result.fits)
+        pipeline_.SetFittedFormat(result.code, result.size);
+    return result;
+}
+
+void COutputPanel::ShowFittedEntry() {
+    if (!pipeline_.HasFittedFormat())
+        return;
+    const int index = pipeline_.FittedFormatIndex();
+    const QString text = QString::fromStdString(pipeline_.FormatText(index));
+    const QSignalBlocker block(formats_);
+    if (formats_->count() > index)
+        formats_->setItemText(index, text);
+    else
+        formats_->addItem(text);
+    formats_->setCurrentIndex(pipeline_.SelectedFormat());
 }
 
 void COutputPanel::SetBaseImage(DibPtr image, bool commit) {

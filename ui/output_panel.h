@@ -4,6 +4,7 @@
 #pragma once
 
 #include "image/dib.h"
+#include "phone/fit_to_limit.h"
 #include "phone/output_pipeline.h"
 #include "ui/hls_color.h"
 
@@ -17,6 +18,7 @@ class QComboBox;
 class QLabel;
 class QPainter;
 class QTabBar;
+class QToolButton;
 
 // Top-left corner, in phone-picture pixels, of a picture of that size centred in the
 // phone's screen area (30, 70)-(160, 210).
@@ -51,9 +53,14 @@ public:
     bool UndoBaseImage();
     // Custom size change: entry 0 gets the new size and is selected.
     void SetCustomSize(int width, int height);
+    // Searches the best format within the carrier's limit for the base image; when one
+    // fits it becomes the last entry of the format list and the current format.
+    FitResult FitToLimit(Carrier carrier);
 
     QComboBox* Profiles() const { return profiles_; }
     QComboBox* Formats() const { return formats_; }
+    // Beside the format list; the frame gives it the menu of the fit commands.
+    QToolButton* FitButton() const { return fitButton_; }
     QWidget* Preview() const { return preview_; }
     CColorSelector* ColorSelector() const { return selector_; }
     CColorSwatch* Swatch() const { return swatch_; }
@@ -76,12 +83,15 @@ private:
     void OnProfileChanged(int index);
     void OnFormatChanged(int index);
     void OnSwatchColor(ColorWord color);
+    // The fitted entry's text follows its saved size as dot edits change the picture.
+    void ShowFittedEntry();
 
     OutputPipeline pipeline_;
     CSourceView* sourceView_ = nullptr;
     QImage phonePicture_;
     QComboBox* profiles_;
     QComboBox* formats_;
+    QToolButton* fitButton_;
     QWidget* preview_;
     CColorSwatch* swatch_;
     QLabel* readout_;

@@ -117,8 +117,8 @@ private slots:
         QCOMPARE(
             MenuTexts(tops[0]->menu()),
             QStringList({"画像ファイルを開く", "携帯用画像の保存", "-", "携帯保存サイズチェック",
-                         "携帯への転送[WEB]登録", "ﾒｰﾙに添付して送信", "携帯Webｻｰﾊﾞの起動", "-",
-                         "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
+                         "サイズに合わせる", "携帯への転送[WEB]登録", "ﾒｰﾙに添付して送信",
+                         "携帯Webｻｰﾊﾞの起動", "-", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
         // 編集 > 画像編集 > its eighth to tenth entries are the three drop-down submenus.
         const QMenu* edit = tops[1]->menu();
         QCOMPARE(MenuTexts(edit), QStringList({"ｴﾘｱ選択", "ﾄﾞｯﾄ編集", "-", "画像切取り", "画像編集",

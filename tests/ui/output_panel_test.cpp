@@ -49,7 +49,8 @@ private slots:
         QCOMPARE(panel->Profiles()->currentText(), QString("カスタムサイズ 80x80"));
         QCOMPARE(panel->Profiles()->itemText(16), QString("J-SH04(壁紙)"));
         QCOMPARE(frame.windowTitle(), QString("モコア カスタムサイズ 80x80  [80 x 80]"));
-        QCOMPARE(panel->Formats()->count(), 15);
+        QCOMPARE(panel->Formats()->count(), 22);
+        QCOMPARE(panel->Formats()->itemText(21), QString("PNG 高画質 256色"));
         QCOMPARE(panel->Formats()->currentText(), QString("PNG 最適化 12色"));
         QCOMPARE(panel->TargetWidth(), 80);
         QVERIFY(!panel->HasOutputImage());
