@@ -7,6 +7,7 @@
 #include "image/loaders.h"
 #include "image/pixel_ops.h"
 #include "image/transform.h"
+#include "phone/fit_to_limit.h"
 #include "phone/output_pipeline.h"
 #include "phone/selection.h"
 
@@ -202,6 +203,39 @@ TEST_F(ConvertCliTest, ExitStatusAndMessages) {
     EXPECT_NE(run.err.find("outside the 64x48 picture"), std::string::npos) << run.err;
 }
 
+// The fit prints its choice and writes exactly the file the model fits; a named file
+// decides the kind.
+TEST_F(ConvertCliTest, FitToTheCarriersLimits) {
+    MOKOA_REQUIRE_TESTDATA(photoPath, kPhoto);
+    std::filesystem::create_directory(dir_.file("out"));
+    ToolRun run = Convert({"--profile", "22", "--fit", "jsky", "-o", "out", photoPath.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    DibPtr photo(LoadImageFile(photoPath.string()));
+    OutputPipeline model(PhoneSettings{80, 80, 22, 3});
+    const ImageRect whole{0, 0, photo->width, photo->height};
+    model.SetBaseImage(MakeBaseImage(photo.get(), FitAspectRect(whole, 120, 160), 120, 160, true),
+                       false);
+    const FitResult fit = FitToLimit(model.BaseImage(), Carrier::JSky);
+    ASSERT_TRUE(fit.fits);
+    const std::string written = std::string("out/kite-2560x1600") +
+                                (FormatCodeKind(fit.code) == kFormatPng ? ".png" : ".jpg");
+    EXPECT_EQ(std::filesystem::file_size(dir_.file(written)), uintmax_t(fit.size));
+    EXPECT_NE(run.out.find(written + "\n  " + FitSummary(fit, Carrier::JSky) + "\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("PSNR"), std::string::npos);
+
+    run = Convert({"--profile", "22", "--fit", "jsky", "-o", "only.png", photoPath.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_LE(std::filesystem::file_size(dir_.file("only.png")), 6000u);
+    EXPECT_EQ(ParsePng(ReadFileBytes(dir_.file("only.png"))).colorType, 3);
+
+    run = Convert({"--profile", "22", "--fit", "ezweb", "-o", "ez.png", photoPath.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_LE(std::filesystem::file_size(dir_.file("ez.png")), 7000u);
+    EXPECT_NE(run.out.find("EZweb 7000 バイト以内: PNG 高画質 "), std::string::npos) << run.out;
+}
+
 TEST_F(ConvertCliTest, UsageErrors) {
     const std::vector<std::vector<std::string>> bad = {
         {},
@@ -237,9 +271,10 @@ TEST_F(ConvertCliTest, UsageErrors) {
     const ToolRun help = Convert({"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* word :
-         {"--profile", "--size", "--format", "--select", "--whole", "--no-lock", "--rotate",
-          "--upside-down", "--mirror", "--angle", "--brightness", "--contrast", "--rgb", "--ycrcb",
-          "-o", "--export-source", "--list-profiles", "--list-formats", "--info", "--fit"})
+         {"--profile",       "--size",          "--format",       "--select", "--whole",
+          "--no-lock",       "--rotate",        "--upside-down",  "--mirror", "--angle",
+          "--brightness",    "--contrast",      "--rgb",          "--ycrcb",  "-o",
+          "--export-source", "--list-profiles", "--list-formats", "--info",   "--fit"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 

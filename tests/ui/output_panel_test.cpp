@@ -13,10 +13,12 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 using namespace cmd;
@@ -197,6 +199,44 @@ private slots:
         frame.RunCommand(kPasteSource);
         QCOMPARE(frame.DocumentName(), QString("kept"));
         QVERIFY(frame.SourceView()->HasPicture());
+    }
+
+    void fitMakesTheLastFormatEntryCurrent() {
+        QTemporaryDir dir;
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        frame.UpdateCommandUi();
+        QVERIFY(!frame.Action(kFitJSky)->isEnabled()); // nothing to fit yet
+        // The button beside the list offers both carriers.
+        const QMenu* menu = frame.OutputPanel()->FitButton()->menu();
+        QVERIFY(menu);
+        QCOMPARE(menu->actions(),
+                 QList<QAction*>({frame.Action(kFitJSky), frame.Action(kFitEZweb)}));
+
+        frame.OpenPictureFile(MakePicture(dir, "p.png", 200, 200));
+        COutputPanel* panel = frame.OutputPanel();
+        panel->Formats()->setCurrentIndex(13);
+        frame.RunCommand(kFitJSky);
+        QCOMPARE(panel->Formats()->count(), 23);
+        QCOMPARE(panel->Formats()->currentIndex(), 22);
+        QCOMPARE(panel->Formats()->currentText(),
+                 QString::fromStdString(panel->Pipeline().FormatText(22)));
+        QVERIFY(panel->Formats()->currentText().contains("高画質"));
+        const SizeCheckResult check = panel->Pipeline().CheckSize();
+        QVERIFY(check.size <= 6000);
+        QVERIFY(QString::fromStdString(check.message).contains("OK !"));
+        QVERIFY(prompts.messages.isEmpty());
+
+        // Again for the other carrier: the entry is replaced, not added.
+        frame.RunCommand(kFitEZweb);
+        QCOMPARE(panel->Formats()->count(), 23);
+        QVERIFY(panel->Pipeline().IsPng());
+        QVERIFY(panel->Pipeline().CheckSize().size <= 7000);
+        // Choosing a list entry and then the fitted one again.
+        panel->Formats()->setCurrentIndex(2);
+        QCOMPARE(panel->Pipeline().ColorCount(), 8);
+        panel->Formats()->setCurrentIndex(22);
+        QVERIFY(IsHighQualityFormat(panel->Pipeline().FormatCode()));
     }
 };
 
