@@ -167,9 +167,12 @@ PackedDib* QualityQuantizer::ReduceWithRunBias(int colors, int runBias) {
     return out.release();
 }
 
-PackedDib* ReduceColorsHighQuality(const PackedDib* image, int colors, int ditherPercent,
-                                   int runBias) {
+PackedDib* ReduceColorsHighQuality(const PackedDib* image, int colors, int ditherPercent) {
     QualityQuantizer quantizer(image);
-    return runBias > 0 ? quantizer.ReduceWithRunBias(colors, runBias)
-                       : quantizer.Reduce(colors, ditherPercent);
+    return quantizer.Reduce(colors, ditherPercent);
+}
+
+PackedDib* ReduceColorsWithRunBias(const PackedDib* image, int colors, int runBias) {
+    QualityQuantizer quantizer(image);
+    return quantizer.ReduceWithRunBias(colors, runBias);
 }

@@ -46,10 +46,9 @@ private:
     std::map<int, DibPtr> unbiased_; // remapped without dithering, per colour count
 };
 
-// One reduction, as the conversion pipeline makes it: a run bias above 0 means no
-// dithering.
-PackedDib* ReduceColorsHighQuality(const PackedDib* image, int colors, int ditherPercent,
-                                   int runBias = 0);
+// One reduction of each kind, as the conversion pipeline makes it.
+PackedDib* ReduceColorsHighQuality(const PackedDib* image, int colors, int ditherPercent);
+PackedDib* ReduceColorsWithRunBias(const PackedDib* image, int colors, int runBias);
 constexpr int kMaxRunBias = 255;
 
 constexpr int kQualityMinColors = 2;

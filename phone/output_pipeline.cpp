@@ -114,11 +114,15 @@ void OutputPipeline::RunConversion() {
                 output_.reset(grey);
         }
         if (output_->bitCount == 24 && IsHighQualityFormat(formatCode_)) {
-            if (IsPng())
-                if (PackedDib* reduced = ReduceColorsHighQuality(output_.get(), colorCount_,
-                                                                 FormatCodeDither(formatCode_),
-                                                                 FormatCodeRunBias(formatCode_)))
+            if (IsPng()) {
+                PackedDib* reduced = formatCode_ & kFormatRunBias
+                                         ? ReduceColorsWithRunBias(output_.get(), colorCount_,
+                                                                   FormatCodeRunBias(formatCode_))
+                                         : ReduceColorsHighQuality(output_.get(), colorCount_,
+                                                                   FormatCodeDither(formatCode_));
+                if (reduced)
                     output_.reset(reduced);
+            }
         } else if (output_->bitCount == 24) {
             PackedDib* reduced = nullptr;
             if (formatCode_ & kFormatWebSafe)

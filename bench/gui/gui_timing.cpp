@@ -1,11 +1,13 @@
 // Times the desktop program's start (main window built and painted, no start-up picture)
 // and the opening of a picture until the window has repainted with it; optionally saves
 // a grab of the window; with --reapply, times brightness changes through the tone dialog
-// (each one: adjusted copy of the whole picture, new output, repaint). Run it under a real
-// X server, e.g. bench/gui/gui_timing.sh.
+// (each one: adjusted copy of the whole picture, new output, repaint); with --fit, times
+// the サイズに合わせる command for a carrier. Run it under a real X server, e.g.
+// bench/gui/gui_timing.sh.
 //   mokoa-gui-timing [--open PICTURE] [--grab OUT.png] [--select X Y X Y] [--profile N]
-//                    [--reapply N]
+//                    [--reapply N] [--fit jsky|ezweb]
 #include "app/phone_image_app.h"
+#include "ui/command_ids.h"
 #include "ui/main_frame.h"
 #include "ui/output_panel.h"
 #include "ui/source_view.h"
@@ -23,7 +25,7 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     CPhoneImageApp app(argc, argv);
-    QString open, grab;
+    QString open, grab, fit;
     int profile = -1, reapply = 0;
     QList<int> select;
     const QStringList args = app.arguments();
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
             open = args[++i];
         else if (args[i] == "--grab" && i + 1 < args.size())
             grab = args[++i];
+        else if (args[i] == "--fit" && i + 1 < args.size())
+            fit = args[++i];
         else if (args[i] == "--reapply" && i + 1 < args.size())
             reapply = args[++i].toInt();
         else if (args[i] == "--profile" && i + 1 < args.size())
@@ -100,6 +104,15 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents();
         std::printf("tone re-apply: %.1f ms each, slowest %.1f ms; cancel %.1f ms\n",
                     total / reapply, slowest, cancel.nsecsElapsed() / 1e6);
+    }
+    if (!fit.isEmpty()) {
+        QElapsedTimer fitting;
+        fitting.start();
+        frame.RunCommand(fit == "ezweb" ? cmd::kFitEZweb : cmd::kFitJSky);
+        frame.OutputPanel()->repaint();
+        QCoreApplication::processEvents();
+        std::printf("fit to %s: %.1f ms (%s)\n", qPrintable(fit), fitting.nsecsElapsed() / 1e6,
+                    qPrintable(frame.OutputPanel()->Formats()->currentText()));
     }
     if (!grab.isEmpty()) {
         QCoreApplication::processEvents();

@@ -146,7 +146,7 @@ TEST(QualityQuantizer, TheSameRequestGivesTheSamePixelsWhateverCameBefore) {
     const DibPtr late(busy.Reduce(12, 100));
     const DibPtr lateBiased(busy.ReduceWithRunBias(40, 20));
     const DibPtr fresh(ReduceColorsHighQuality(photo.get(), 12, 100));
-    const DibPtr freshBiased(ReduceColorsHighQuality(photo.get(), 40, 0, 20));
+    const DibPtr freshBiased(ReduceColorsWithRunBias(photo.get(), 40, 20));
     EXPECT_TRUE(SameBlock(late.get(), fresh.get()));
     EXPECT_TRUE(SameBlock(lateBiased.get(), freshBiased.get()));
 }
