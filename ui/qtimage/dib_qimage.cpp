@@ -75,8 +75,9 @@ PackedDib* DibFromDeviceBitmap(const QImage& bitmap) {
     }
 
     const int height = image.height();
-    const size_t stride = DibRowBytes(dib.get());
-    const size_t rowBytes = std::min<size_t>(stride, size_t(image.bytesPerLine()));
+    // Only the pixels: the bitmap's row padding is uninitialised memory, and ours stays zero.
+    const size_t pixelBytes = (size_t(bits) * size_t(image.width()) + 7) / 8;
+    const size_t rowBytes = std::min<size_t>(pixelBytes, size_t(image.bytesPerLine()));
     for (int y = 0; y < height; ++y) {
         const uchar* in = image.constScanLine(y);
         uint8_t* out = DibPixelAddress(dib.get(), 0, height - 1 - y);
