@@ -2,6 +2,7 @@
 
 #include "app/program_paths.h"
 #include "app/settings_store.h"
+#include "app/stored_settings.h"
 #include "app/shell_open.h"
 #include "image/transform.h"
 #include "ui/about_dialog.h"
@@ -95,12 +96,10 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     setWindowTitle(QString::fromUtf8(kApplicationName));
 
     {
-        const auto settings = OpenUserSettings();
-        settings->beginGroup("SETTING");
-        loadFolder_ = settings->value("LOAD_PATH", DefaultPictureFolder()).toString();
-        saveFolder_ = settings->value("SAVE_PATH", DefaultPictureFolder()).toString();
-        const bool lock = settings->value("HV_LOCK", 0).toInt() != 0;
-        settings->endGroup();
+        const FrameSettings stored = ReadFrameSettings(DefaultPictureFolder());
+        loadFolder_ = stored.loadFolder;
+        saveFolder_ = stored.saveFolder;
+        const bool lock = stored.aspectLock;
 
         central_ = new QStackedWidget(this);
         sourceView_ = new CSourceView(central_);
@@ -148,12 +147,7 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
-    const auto settings = OpenUserSettings();
-    settings->beginGroup("SETTING");
-    settings->setValue("LOAD_PATH", loadFolder_);
-    settings->setValue("SAVE_PATH", saveFolder_);
-    settings->setValue("HV_LOCK", sourceView_->AspectLock() ? 1 : 0);
-    settings->endGroup();
+    WriteFrameSettings({loadFolder_, saveFolder_, sourceView_->AspectLock()});
 }
 
 void CMainFrame::BuildActions() {

@@ -1,7 +1,7 @@
 #include "ui/output_panel.h"
 
 #include "app/program_paths.h"
-#include "app/settings_store.h"
+#include "app/stored_settings.h"
 #include "image/loaders.h"
 #include "phone/formats.h"
 #include "phone/profiles.h"
@@ -22,20 +22,6 @@
 #include <QToolButton>
 
 namespace {
-
-PhoneSettings ReadPhoneSettings() {
-    const auto settings = OpenUserSettings();
-    settings->beginGroup(PhoneSettings::kSection);
-    PhoneSettings phone;
-    phone.customWidth = settings->value(PhoneSettings::kCustomWidthKey, phone.customWidth).toInt();
-    phone.customHeight =
-        settings->value(PhoneSettings::kCustomHeightKey, phone.customHeight).toInt();
-    phone.selectedProfile =
-        settings->value(PhoneSettings::kProfileKey, phone.selectedProfile).toInt();
-    phone.selectedFormat = settings->value(PhoneSettings::kFormatKey, phone.selectedFormat).toInt();
-    settings->endGroup();
-    return phone;
-}
 
 // keitai.dat beside the executable when it reads as PNG, else the built-in phone.
 QImage LoadPhonePicture() {
@@ -139,14 +125,7 @@ COutputPanel::COutputPanel(QWidget* parent)
 }
 
 COutputPanel::~COutputPanel() {
-    const PhoneSettings phone = pipeline_.Settings();
-    const auto settings = OpenUserSettings();
-    settings->beginGroup(PhoneSettings::kSection);
-    settings->setValue(PhoneSettings::kCustomWidthKey, phone.customWidth);
-    settings->setValue(PhoneSettings::kCustomHeightKey, phone.customHeight);
-    settings->setValue(PhoneSettings::kProfileKey, phone.selectedProfile);
-    settings->setValue(PhoneSettings::kFormatKey, phone.selectedFormat);
-    settings->endGroup();
+    WritePhoneSettings(pipeline_.Settings());
 }
 
 QString COutputPanel::Caption() const {
