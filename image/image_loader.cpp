@@ -33,6 +33,21 @@ PackedDib* DecodeThroughPlugins(const std::string& path, LoadError* error) {
     return dib;
 }
 
+// Pictures of 8 bits or fewer go on at 24 bits.
+PackedDib* WidenPalettePicture(DibPtr dib, LoadError* why) {
+    if (!dib)
+        return nullptr;
+    if (DibBitCount(dib.get()) <= 8) {
+        dib.reset(DibConvertDepth(dib.get(), 24));
+        if (!dib) {
+            *why = LoadError::TooLarge;
+            return nullptr;
+        }
+    }
+    *why = LoadError::None;
+    return dib.release();
+}
+
 } // namespace
 
 const char* LoadErrorText(LoadError error) {
@@ -70,17 +85,13 @@ PackedDib* LoadImageFile(const std::string& path, LoadError* error) {
         dib.reset(ReadJpegFile(path, nullptr, why));
     else
         dib.reset(DecodeThroughPlugins(path, why));
-    if (!dib)
-        return nullptr;
-    if (DibBitCount(dib.get()) <= 8) {
-        dib.reset(DibConvertDepth(dib.get(), 24));
-        if (!dib) {
-            *why = LoadError::TooLarge;
-            return nullptr;
-        }
-    }
-    *why = LoadError::None;
-    return dib.release();
+    return WidenPalettePicture(std::move(dib), why);
+}
+
+PackedDib* LoadBmpMemory(const void* data, size_t size, LoadError* error) {
+    LoadError local = LoadError::None;
+    LoadError* why = error ? error : &local;
+    return WidenPalettePicture(DibPtr(ReadBmpMemory(data, size, why)), why);
 }
 
 std::vector<PaletteColor> MakePaletteFromChannels(int count, const uint8_t* red,

@@ -27,6 +27,9 @@ PackedDib* LoadImageFile(const std::string& path, LoadError* error = nullptr);
 PackedDib* ReadBmpFile(const std::string& path, LoadError* error = nullptr);
 // The same from bytes in memory (a BMP file, or a packed bitmap without the file header).
 PackedDib* ReadBmpMemory(const void* data, size_t size, LoadError* error = nullptr);
+// BMP bytes as a picture to work on, as a pasted picture arrives: palette pictures widened
+// to 24 bits, 16- and 32-bit ones at their depth; or none.
+PackedDib* LoadBmpMemory(const void* data, size_t size, LoadError* error = nullptr);
 // 24 bits for colour pictures, 8 bits or fewer for palette and grey ones, or none. When
 // `palette` is given it receives the file's palette.
 PackedDib* ReadPngFile(const std::string& path, std::vector<PaletteColor>* palette = nullptr,

@@ -55,11 +55,8 @@ PackedDib* DibFromClipboard(QClipboard* clipboard) {
         return nullptr;
     if (mime->hasFormat(kBmpMimeType)) {
         const QByteArray bytes = mime->data(kBmpMimeType);
-        DibPtr dib(ReadBmpMemory(bytes.constData(), size_t(bytes.size())));
-        if (dib && DibBitCount(dib.get()) <= 8)
-            dib.reset(DibConvertDepth(dib.get(), 24));
-        if (dib)
-            return dib.release();
+        if (PackedDib* dib = LoadBmpMemory(bytes.constData(), size_t(bytes.size())))
+            return dib;
     }
     if (mime->hasImage())
         return DibFromDeviceBitmap(qvariant_cast<QImage>(mime->imageData()));
