@@ -3,10 +3,17 @@ add_library(mokoa_build_options INTERFACE)
 target_compile_features(mokoa_build_options INTERFACE cxx_std_20)
 target_compile_options(mokoa_build_options INTERFACE
   $<$<COMPILE_LANGUAGE:CXX,C>:-Wall -Wextra>)
-if(MOKOA_SANITIZE)
+if(MOKOA_SANITIZE OR MOKOA_FUZZ)
   target_compile_options(mokoa_build_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(mokoa_build_options INTERFACE -fsanitize=address,undefined)
+endif()
+# Fuzz builds instrument every target for coverage; only the fuzz targets link the engine.
+if(MOKOA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang" OR NOT CMAKE_C_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "MOKOA_FUZZ needs clang: -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14")
+  endif()
+  target_compile_options(mokoa_build_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
 # mokoa_library(NAME SOURCES... [DEPS libs...]): a static core library whose public

@@ -1,0 +1,16 @@
+// BMP bytes as another program leaves them on the clipboard (a BMP file, or a packed bitmap
+// without the file header), pasted as the new source picture.
+#include "fuzz_support.h"
+
+#include "image/loaders.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    LoadError why = LoadError::None;
+    DibPtr picture(LoadBmpMemory(data, size, &why));
+    if (!picture != (why != LoadError::None))
+        fuzzsupport::Fail("the load result and its reason disagree");
+    if (picture && DibBitCount(picture.get()) <= 8)
+        fuzzsupport::Fail("a palette picture was not widened");
+    fuzzsupport::UseAsSourcePicture(picture.get());
+    return 0;
+}

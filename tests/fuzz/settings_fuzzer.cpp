@@ -1,0 +1,82 @@
+// A hand-edited settings file: whatever it holds, the values read at start-up are usable,
+// the program starts with them, and what it writes back at exit reads back the same.
+#include "fuzz_support.h"
+
+#include "app/settings_store.h"
+#include "app/stored_settings.h"
+#include "phone/formats.h"
+#include "phone/output_pipeline.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+namespace {
+
+constexpr char kDefaultFolder[] = "/default/folder/";
+
+// QSettings rereads a file only when its size or time changed; every input gets a time of
+// its own.
+void WriteSettingsFile(const uint8_t* data, size_t size) {
+    static long stamp = 1000000000;
+    const QString path = UserSettingsPath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
+        fuzzsupport::Fail("cannot write the settings file");
+    file.close();
+    const timespec times[2] = {{++stamp, 0}, {stamp, 0}};
+    utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+}
+
+void CheckPhoneSettings(const PhoneSettings& phone) {
+    const OutputPipeline pipeline(phone);
+    const PhoneSettings used = pipeline.Settings();
+    if (used.selectedProfile < 0 || used.selectedProfile >= kProfileListCount ||
+        used.selectedFormat < 0 || size_t(used.selectedFormat) >= OutputFormats().size() ||
+        used.customWidth < kCustomSizeMin || used.customWidth > kCustomSizeMax ||
+        used.customHeight < kCustomSizeMin || used.customHeight > kCustomSizeMax)
+        fuzzsupport::Fail("a stored value out of range was taken as it stood");
+    if (pipeline.TargetWidth() <= 0 || pipeline.TargetHeight() <= 0 ||
+        pipeline.TargetWidth() > 1000 || pipeline.TargetHeight() > 1000)
+        fuzzsupport::Fail("no usable target size");
+
+    // Exit writes the values in use; the next start must find the same.
+    WritePhoneSettings(used);
+    if (!(ReadPhoneSettings() == used))
+        fuzzsupport::Fail("the values written at exit read back differently");
+}
+
+void CheckFrameSettings(const FrameSettings& frame) {
+    if (frame.loadFolder.isEmpty() || frame.saveFolder.isEmpty())
+        fuzzsupport::Fail("a dialog would start in no folder");
+    WriteFrameSettings(frame);
+    const FrameSettings again = ReadFrameSettings(kDefaultFolder);
+    if (again.loadFolder != frame.loadFolder || again.saveFolder != frame.saveFolder ||
+        again.aspectLock != frame.aspectLock)
+        fuzzsupport::Fail("the folders or the lock written at exit read back differently");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // A private settings folder, so that a run never touches the user's own file.
+    static fuzzsupport::ScratchFile home("home");
+    QDir().mkpath(QString::fromStdString(home.path()));
+    setenv("HOME", home.path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home.path() + "/.config").c_str(), 1);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    WriteSettingsFile(data, size);
+    CheckFrameSettings(ReadFrameSettings(kDefaultFolder));
+    CheckPhoneSettings(ReadPhoneSettings());
+    return 0;
+}
