@@ -113,7 +113,9 @@ int CWebConnection::Run() {
             return 0;
         requestLines_.emplace_back(line);
     }
-    if (requestLines_.empty())
+    // A peer that closed or reset before the head was complete took the socket with it
+    // (the receive closed it): nothing can be answered, and nothing must be logged.
+    if (requestLines_.empty() || socket_->Handle() < 0)
         return 0;
 
     const std::string& request = requestLines_.front();

@@ -128,6 +128,31 @@ TEST_F(PhoneImageServerTest, OtherMethodsGetNoAnswerAndNoLogLine) {
     EXPECT_EQ(owner_.Lines().size(), 1u);
 }
 
+TEST_F(PhoneImageServerTest, HeadCutShortByThePeerIsNeitherAnsweredNorLogged) {
+    for (const std::string request :
+         {"GET / HTTP/1.0\r\n", "GET / HTTP/1.0\r\nHost: x\r\n\r", "GET"}) {
+        const int s = ConnectLoopback(port_);
+        ASSERT_GE(s, 0);
+        ::send(s, request.data(), request.size(), MSG_NOSIGNAL);
+        ::shutdown(s, SHUT_WR);
+        const Reply reply = ReadToEnd(s);
+        ::close(s);
+        EXPECT_TRUE(reply.closed);
+        EXPECT_EQ(reply.bytes, "") << request;
+    }
+    for (int i = 0; i < 5; ++i) { // reset right after the request line
+        const int s = ConnectLoopback(port_);
+        ASSERT_GE(s, 0);
+        ::send(s, "GET / HTTP/1.0\r\n", 16, MSG_NOSIGNAL);
+        linger abort{1, 0};
+        ::setsockopt(s, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        ::close(s);
+    }
+    ASSERT_NE(Exchange(port_, "GET / HTTP/1.0\r\n\r\n").bytes, "");
+    server_.Stop(); // every connection has ended: no line can still come
+    EXPECT_EQ(owner_.Lines().size(), 1u);
+}
+
 TEST_F(PhoneImageServerTest, AccessLogLines) {
     ASSERT_NE(Exchange(port_, "GET / HTTP/1.0\r\n\r\n").bytes, "");
     ASSERT_NE(Exchange(port_, "GET / HTTP/1.0\r\nuser-agent: DoCoMo/1.0/P503i\r\n\r\n").bytes, "");
