@@ -14,7 +14,8 @@ QStringList LoadRecipientHistory() {
     const auto settings = OpenUserSettings();
     settings->beginGroup(kSection);
     QStringList entries;
-    const int count = settings->value("TO_COUNT", 0).toInt();
+    // A hand-edited count must not make us read (and hold) millions of entries.
+    const int count = std::clamp(settings->value("TO_COUNT", 0).toInt(), 0, kRecipientHistorySize);
     for (int n = 1; n <= count; ++n)
         entries.append(settings->value(QStringLiteral("TO(%1)").arg(n), QString()).toString());
     settings->endGroup();

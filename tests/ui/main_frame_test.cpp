@@ -4,8 +4,10 @@
 #include "ui/command_ids.h"
 #include "ui/main_frame.h"
 #include "ui/output_panel.h"
+#include "ui/recipient_history.h"
 #include "ui/source_view.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
@@ -58,6 +60,31 @@ private slots:
         QVERIFY(frame.SourceView()->AspectLock());
         QVERIFY(frame.Action(kAspectLock)->isChecked());
         QCOMPARE(frame.SaveFolder(), QString("/tmp/saved/"));
+    }
+
+    void handEditedSettingsFallBackToTheirDefaults() {
+        QFile file(UserSettingsPath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[SETTING]\nLOAD_PATH=\nSAVE_PATH=a, b\nHV_LOCK=yes\n"
+                   "CUSTSIZE_WIDTH=-5\nCUSTSIZE_HEIGHT=99999999999\n"
+                   "SELECT_PROFILE=999\nSELECT_FFORMAT=abc\n"
+                   "[EMAIL]\nTO_COUNT=2147483647\nTO(1)=phone@example.com\n");
+        file.close();
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        const QString home = QDir::homePath() + "/";
+        QCOMPARE(frame.LoadFolder(), home);
+        QCOMPARE(frame.SaveFolder(), home);
+        QVERIFY(!frame.SourceView()->AspectLock());
+        COutputPanel* panel = frame.OutputPanel();
+        QCOMPARE(panel->Profiles()->currentIndex(), 0);
+        QCOMPARE(panel->Profiles()->itemText(0), QString("カスタムサイズ 80x80"));
+        QCOMPARE(panel->TargetWidth(), 80);
+        QCOMPARE(panel->Formats()->currentIndex(), 3);
+        // A huge count reads the ten entries the history holds, at once.
+        const QStringList history = LoadRecipientHistory();
+        QCOMPARE(history.size(), kRecipientHistorySize);
+        QCOMPARE(history.front(), QString("phone@example.com"));
     }
 
     void openChangesTheLoadFolderAndDropDoesNot() {
