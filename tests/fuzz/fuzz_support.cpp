@@ -66,12 +66,13 @@ void UseAsSourcePicture(const PackedDib* picture) {
     if (DibBitCount(picture) != 24 || DibWidth(picture) <= 0 || DibHeight(picture) <= 0)
         Fail("widening gave no 24-bit picture");
     const ImageRect whole{0, 0, DibWidth(picture), DibHeight(picture)};
-    // A tall phone screen with the aspect lock on, and the unlocked fit.
+    // A small tall screen with the aspect lock on, and the unlocked fit: the geometry of
+    // every phone, and fewer samples leave more time for the parsers.
     for (const bool lock : {true, false}) {
-        DibPtr base = MakeBaseImage(picture, whole, 120, 160, lock);
-        if (!base || DibBitCount(base.get()) != 24 || DibWidth(base.get()) > 120 ||
-            DibHeight(base.get()) > 160)
-            Fail("no base image of the phone size");
+        DibPtr base = MakeBaseImage(picture, whole, 24, 32, lock);
+        if (!base || DibBitCount(base.get()) != 24 || DibWidth(base.get()) > 24 ||
+            DibHeight(base.get()) > 32)
+            Fail("no base image of the screen size");
     }
 }
 

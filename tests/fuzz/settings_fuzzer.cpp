@@ -1,11 +1,13 @@
-// A hand-edited settings file: whatever it holds, the values read at start-up are usable,
-// the program starts with them, and what it writes back at exit reads back the same.
+// A hand-edited settings file: whatever it holds, the values read at start-up and by the
+// mail dialogs are usable, and what the program writes back reads back the same.
 #include "fuzz_support.h"
 
 #include "app/settings_store.h"
 #include "app/stored_settings.h"
 #include "phone/formats.h"
 #include "phone/output_pipeline.h"
+#include "ui/mail_settings.h"
+#include "ui/recipient_history.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,6 +65,20 @@ void CheckFrameSettings(const FrameSettings& frame) {
         fuzzsupport::Fail("the folders or the lock written at exit read back differently");
 }
 
+void CheckMailSettings() {
+    const QStringList history = LoadRecipientHistory();
+    if (history.size() > kRecipientHistorySize)
+        fuzzsupport::Fail("more recipients read than the history holds");
+    StoreRecipientHistory(history);
+    if (LoadRecipientHistory() != history)
+        fuzzsupport::Fail("the recipient history written back reads back differently");
+    const SmtpServerAddress server = ParseSmtpServer(LoadMailAccount().smtp);
+    if (server.port < 1 || server.port > 65535)
+        fuzzsupport::Fail("a mail server port out of range");
+    LoadMailBody();
+    LoadMailImageFile();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -78,5 +94,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteSettingsFile(data, size);
     CheckFrameSettings(ReadFrameSettings(kDefaultFolder));
     CheckPhoneSettings(ReadPhoneSettings());
+    CheckMailSettings();
     return 0;
 }
