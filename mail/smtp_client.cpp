@@ -92,10 +92,9 @@ CSmtpClient::~CSmtpClient() {
     CloseConnection();
 }
 
-bool CSmtpClient::WaitFor(short events) {
+bool CSmtpClient::WaitFor(short events, std::chrono::steady_clock::time_point deadline) {
     if (broken_ || socket_ < 0)
         return false;
-    const auto deadline = std::chrono::steady_clock::now() + timeout_;
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
@@ -109,25 +108,59 @@ bool CSmtpClient::WaitFor(short events) {
     }
 }
 
+bool CSmtpClient::ReceiveReply(int& code) {
+    // A reply ends with the line feed of a line that does not continue it ("250-" does).
+    // The whole of it is read, so that a reply sent in pieces is judged once it is there
+    // and the next check does not take its remainder for the next reply.
+    const auto deadline = std::chrono::steady_clock::now() + timeout_;
+    code = 0;
+    size_t column = 0; // of the current line
+    bool received = false, firstLine = true, lastLine = true;
+    for (;;) {
+        while (replyStart_ < replyEnd_) {
+            const char c = replyBuffer_[replyStart_++];
+            received = true;
+            if (c == '\n') {
+                if (lastLine)
+                    return true;
+                column = 0;
+                firstLine = false;
+                lastLine = true;
+                continue;
+            }
+            if (firstLine && column < 3) {
+                if (c < '0' || c > '9') {
+                    // No reply at all: judged as it stands, and what else came is dropped.
+                    replyStart_ = replyEnd_;
+                    return true;
+                }
+                code = code * 10 + (c - '0');
+            }
+            if (column == 3)
+                lastLine = c != '-';
+            ++column;
+        }
+        replyStart_ = replyEnd_ = 0;
+        ssize_t n = -1;
+        if (WaitFor(POLLIN, deadline)) {
+            do {
+                n = recv(socket_, replyBuffer_.get(), kReplyBufferSize, 0);
+            } while (n < 0 && errno == EINTR);
+        }
+        // A connection that closes or goes quiet within a reply leaves what came to be judged.
+        if (n <= 0)
+            return received;
+        replyEnd_ = size_t(n);
+    }
+}
+
 bool CSmtpClient::CheckReply(int index) {
     const ExpectedReply& expected = kExpected[index];
-    ssize_t n = -1;
-    if (WaitFor(POLLIN)) {
-        do {
-            n = recv(socket_, replyBuffer_.get(), kReplyBufferSize, 0);
-        } while (n < 0 && errno == EINTR);
-    }
+    int code = 0;
     // A closed connection or a wait that ran out counts as a failed receive.
-    if (n <= 0) {
+    if (!ReceiveReply(code)) {
         lastError_ = "Socket Error";
         return false;
-    }
-    int code = 0;
-    for (ssize_t i = 0; i < 3 && i < n; ++i) {
-        const char c = replyBuffer_[size_t(i)];
-        if (c < '0' || c > '9')
-            break;
-        code = code * 10 + (c - '0');
     }
     if (code == expected.code)
         return true;
@@ -137,7 +170,7 @@ bool CSmtpClient::CheckReply(int index) {
 
 void CSmtpClient::Send(std::string_view text) {
     while (!text.empty() && !broken_) {
-        if (!WaitFor(POLLOUT)) {
+        if (!WaitFor(POLLOUT, std::chrono::steady_clock::now() + timeout_)) {
             broken_ = true;
             break;
         }
@@ -160,7 +193,7 @@ bool CSmtpClient::ConnectSocket() {
     if (flags < 0 || fcntl(socket_, F_SETFL, flags | O_NONBLOCK) != 0)
         return false;
     if (connect(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS || !WaitFor(POLLOUT))
+        if (errno != EINPROGRESS || !WaitFor(POLLOUT, std::chrono::steady_clock::now() + timeout_))
             return false;
         int error = 0;
         socklen_t size = sizeof error;
@@ -175,6 +208,7 @@ void CSmtpClient::CloseConnection() {
         close(socket_);
     socket_ = -1;
     replyBuffer_.reset();
+    replyStart_ = replyEnd_ = 0;
     broken_ = false;
 }
 

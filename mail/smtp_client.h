@@ -38,8 +38,12 @@ protected:
 
 private:
     bool CheckReply(int index);
+    // Reads one whole reply, which may come in several pieces and span several lines; its
+    // code is the number its first three characters make. False (nothing came) when the
+    // connection broke or the wait ran out before its first byte.
+    bool ReceiveReply(int& code);
     void Send(std::string_view text);
-    bool WaitFor(short events);
+    bool WaitFor(short events, std::chrono::steady_clock::time_point deadline);
     bool ConnectSocket();
     void CloseConnection();
 
@@ -49,6 +53,9 @@ private:
     std::string server_;
     int socket_ = -1;
     std::unique_ptr<char[]> replyBuffer_;
+    // Bytes received after the end of the last reply: the beginning of the next one.
+    size_t replyStart_ = 0;
+    size_t replyEnd_ = 0;
     std::chrono::milliseconds timeout_ = kSmtpDefaultTimeout;
     bool broken_ = false; // a send failed; the replies are not worth waiting for
 };

@@ -20,9 +20,11 @@ using namespace std::chrono_literals;
 namespace {
 
 // Answers one connection from a script. Two answers are not replies: silence (the server
-// then waits for the client to give up) and a hang-up.
+// then waits for the client to give up) and a hang-up. A reply is sent in pieces where it
+// holds kPause.
 const std::string kSilence;
 const std::string kHangUp = "<hang up>";
+constexpr char kPause = '\x01';
 
 struct Script {
     std::string greeting = "220 scripted ready\r\n";
@@ -62,7 +64,16 @@ private:
             DrainUntilClosed(fd);
             return false;
         }
-        return reply != kHangUp && SendAll(fd, reply);
+        if (reply == kHangUp)
+            return false;
+        size_t start = 0;
+        for (size_t pause; (pause = reply.find(kPause, start)) != std::string::npos;
+             start = pause + 1) {
+            if (!SendAll(fd, reply.substr(start, pause - start)))
+                return false;
+            std::this_thread::sleep_for(10ms); // the client reads what is there meanwhile
+        }
+        return SendAll(fd, reply.substr(start));
     }
 
     void Serve() {
@@ -177,6 +188,27 @@ TEST(SmtpDialogue, SendsEnvelopeAndStuffedDataInOrder) {
     EXPECT_EQ(data.substr(data.size() - 9), "--\r\n\r\n.\r\n");
 }
 
+TEST(SmtpDialogue, RepliesInPiecesAndOverSeveralLines) {
+    Script s;
+    s.greeting = std::string("220-mail.example ESMTP\r\n") + kPause + "220 ready\r\n";
+    s.helo = std::string("25") + kPause + "0 hello\r\n";
+    s.mail = std::string("250") + kPause + " sender ok\r\n";
+    s.rcpt = [](const std::string&) {
+        std::string reply;
+        for (const char c : std::string("250-first\r\n250 recipient ok\r\n"))
+            reply += std::string(1, c) + kPause;
+        return reply;
+    };
+    s.dataEnd = std::string("250 queued") + kPause + "\r\n";
+    ScriptedServer server(s);
+    CMimeMail mail = TextMail();
+    const Exchange e = RunExchange(server, mail);
+    EXPECT_TRUE(e.connected) << e.connectError;
+    EXPECT_TRUE(e.sent) << e.sendError;
+    EXPECT_TRUE(e.disconnected) << e.disconnectError;
+    EXPECT_EQ(e.disconnectError, "OK");
+}
+
 TEST(SmtpDialogue, ConnectFailures) {
     struct Case {
         const char* what;
@@ -189,7 +221,7 @@ TEST(SmtpDialogue, ConnectFailures) {
         {"greeting 421", "421 too busy\r\n", "250 hello\r\n", "Server didn't respond."},
         {"HELO refused", ready, "501 who are you\r\n", "501:SMTP server error"},
         {"greeting not a reply", "hello there\r\n", "250 hello\r\n", "Server didn't respond."},
-        // One receive per reply: what has arrived is judged, the rest is not waited for.
+        // A reply cut short is judged by what came once the wait runs out.
         {"greeting cut short", "22", kSilence, "Server didn't respond."},
         {"greeting never comes", kSilence, kSilence, "Server didn't respond."},
         {"hang-up instead of greeting", kHangUp, kSilence, "Server didn't respond."},
