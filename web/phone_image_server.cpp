@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,21 +89,25 @@ int CPhoneImageConnection::OnGet() {
     ::localtime_r(&now, &local);
 
     CTcpSocket& socket = Socket();
-    const std::string peerName = socket.PeerHostName().value_or("Unknow");
     const int port = socket.LocalPort();
     const int agent = FindHeader("User-Agent", 0);
     const std::string userAgent = agent > 0 ? HeaderValue(agent) : std::string();
 
     auto* server = dynamic_cast<CPhoneImageServer*>(Server());
     CPhoneImageServerOwner* owner = server ? server->Owner() : nullptr;
-    if (owner)
-        owner->AddAccessLog(
-            AccessLogLine(local, userAgent, socket.PeerAddressText(), port, peerName));
-
     const std::string path = owner ? owner->ImagePath() : std::string();
     const std::string header =
         "HTTP/1.0 200\r\nContent-Type: image/" + ImageMediaSubtype(path) + "\r\n\r\n";
     if (socket.SendAll(header.data(), header.size(), true))
         SendFile(socket, path);
+    // The end of the connection ends the answer; the phone has it before the reverse look-up,
+    // which can wait seconds for the resolver on a network without reverse names.
+    socket.Shutdown(SHUT_RDWR);
+
+    if (owner) {
+        const std::string peerName = socket.PeerHostName().value_or("Unknow");
+        owner->AddAccessLog(
+            AccessLogLine(local, userAgent, socket.PeerAddressText(), port, peerName));
+    }
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -154,8 +155,11 @@ TEST_F(PhoneImageServerTest, HeadCutShortByThePeerIsNeitherAnsweredNorLogged) {
 }
 
 TEST_F(PhoneImageServerTest, AccessLogLines) {
+    // A line is added once its answer has gone, so each fetch waits for its own.
     ASSERT_NE(Exchange(port_, "GET / HTTP/1.0\r\n\r\n").bytes, "");
+    ASSERT_TRUE(owner_.WaitForLines(1));
     ASSERT_NE(Exchange(port_, "GET / HTTP/1.0\r\nuser-agent: DoCoMo/1.0/P503i\r\n\r\n").bytes, "");
+    ASSERT_TRUE(owner_.WaitForLines(2));
     ASSERT_NE(Exchange(port_, "GET / HTTP/1.0\r\nUser-Agent:KDDI-CA21 \r\n\r\n").bytes, "");
     ASSERT_TRUE(owner_.WaitForLines(3));
     const std::vector<std::string> lines = owner_.Lines();
@@ -168,6 +172,30 @@ TEST_F(PhoneImageServerTest, AccessLogLines) {
     EXPECT_TRUE(
         std::regex_match(lines[2], std::regex("\\[\\d\\d:\\d\\d:\\d\\d\\] KDDI-CA21 " + peer)))
         << lines[2];
+}
+
+TEST_F(PhoneImageServerTest, TheAnswerIsWholeBeforeItsLogLineIsMade) {
+    // The line waits for the reverse look-up, which can take the resolver seconds.
+    struct HeldLog : RecordingOwner {
+        using RecordingOwner::RecordingOwner;
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        void AddAccessLog(const std::string& line) override {
+            released.wait();
+            RecordingOwner::AddAccessLog(line);
+        }
+    } held(pngPath_);
+    CPhoneImageServer server;
+    server.SetOwner(&held);
+    server.SetPort(0);
+    ASSERT_TRUE(server.Start());
+    const Reply reply = Exchange(server.Port(), "GET / HTTP/1.0\r\n\r\n");
+    EXPECT_TRUE(reply.closed);
+    EXPECT_TRUE(reply.bytes == ImageAnswer("png", png_));
+    EXPECT_TRUE(held.Lines().empty());
+    held.release.set_value();
+    server.Stop();
+    EXPECT_EQ(held.Lines().size(), 1u);
 }
 
 TEST_F(PhoneImageServerTest, MissingImageGivesTheHeaderBlockAndIsStillLogged) {
@@ -252,8 +280,9 @@ TEST_F(PhoneImageServerTest, StopLetsASlowReaderTakeTheWholeAnswer) {
     ASSERT_GE(phone, 0);
     const std::string request = "GET / HTTP/1.0\r\n\r\n";
     ASSERT_EQ(::send(phone, request.data(), request.size(), MSG_NOSIGNAL), ssize_t(request.size()));
-    // The server is now stuck sending.
-    ASSERT_TRUE(owner_.WaitForLines(1));
+    // Once the first bytes are there, the server is stuck sending the rest.
+    pollfd arrived = {phone, POLLIN, 0};
+    ASSERT_EQ(::poll(&arrived, 1, int(kExchangeLimit.count())), 1);
 
     auto stopped = std::async(std::launch::async, [&] { server_.Stop(); });
     // The listener goes once the stop has been seen; only then does the phone read.
