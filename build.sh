@@ -13,7 +13,7 @@ case "${1:-}" in
     exec build/release/bin/mokoa "$@"
     ;;
   test)
-    scripts/install-deps.sh build test
+    scripts/install-deps.sh build test fuzz
     exec scripts/run-tests.sh
     ;;
   *)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, then builds the core libraries and their tests
-# with AddressSanitizer and UndefinedBehaviorSanitizer and runs those too, and the web
-# server's tests once more under ThreadSanitizer.
+# with AddressSanitizer and UndefinedBehaviorSanitizer and runs those too, the web
+# server's tests once more under ThreadSanitizer, and every fuzz target for a while
+# (MOKOA_FUZZ_SECONDS each, 50 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,5 +27,8 @@ cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMOKOA_GUI=OFF \
 cmake --build build/tsan -j "$jobs" --target test_web
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --test-dir build/tsan --output-on-failure -j "$jobs" -R '^web\.'
+
+echo "== Fuzz targets built with clang, each run for a while from its seeds"
+scripts/run-fuzzers.sh "${MOKOA_FUZZ_SECONDS:-50}"
 
 echo "== All tests passed"

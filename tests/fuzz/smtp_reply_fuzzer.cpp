@@ -24,7 +24,7 @@
 namespace {
 
 // The client's wait for each reply: short, as a silent peer costs that much per input.
-constexpr std::chrono::milliseconds kClientTimeout{50};
+constexpr std::chrono::milliseconds kClientTimeout{20};
 // The peer's wait for the client; running out means the client hung.
 constexpr int kPeerWaitMs = 5000;
 
