@@ -15,7 +15,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -113,10 +115,33 @@ std::string ReadToEnd(int fd, bool& reset) {
     }
 }
 
+int ThreadCount() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    int threads = 0;
+    while (status >> key)
+        if (key == "Threads:")
+            status >> threads;
+    return threads;
+}
+
+// The connection's thread ends a moment after the peer saw the connection close; each input
+// starts only when it has, so that every log line belongs to its own input and no object
+// is half taken apart when the engine looks for leaks.
+void WaitForConnectionsToEnd(int restingThreads) {
+    const auto deadline = std::chrono::steady_clock::now() + kExchangeLimit;
+    while (ThreadCount() > restingThreads) {
+        if (std::chrono::steady_clock::now() > deadline)
+            fuzzsupport::Fail("a connection thread did not end");
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static RunningServer running;
+    static const int restingThreads = ThreadCount();
     const int linesBefore = running.owner.Lines();
     const int fd = Connect(running.server.Port());
     SendAll(fd, data, size);
@@ -124,6 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool reset = false;
     const std::string reply = ReadToEnd(fd, reset);
     close(fd);
+    WaitForConnectionsToEnd(restingThreads);
 
     const int logged = running.owner.Lines() - linesBefore;
     if (logged < 0 || logged > 1)
