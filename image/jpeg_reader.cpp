@@ -41,14 +41,19 @@ void OutputMessage(j_common_ptr cinfo) {
 
 // Warnings are logged and decoding goes on, except when the file ended while the picture
 // still needed data: the library would pad it with grey, and we refuse truncated files. A
-// file that only lacks its end marker loads.
+// file that only lacks its end marker loads. Data that ends before the first row of blocks
+// holds no picture at all; such a file of a few bytes could otherwise claim a picture of a
+// gigabyte, all grey.
 void EmitMessage(j_common_ptr cinfo, int level) {
     if (level >= 0)
         return;
     ErrorManager* errors = Manager(cinfo);
+    const auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
     if (cinfo->err->msg_code == JWRN_JPEG_EOF)
         errors->dataEnded = true;
-    else if (cinfo->err->msg_code == JWRN_HIT_MARKER && errors->dataEnded)
+    else if (cinfo->err->msg_code == JWRN_HIT_MARKER &&
+             (errors->dataEnded ||
+              (decompress->input_scan_number <= 1 && decompress->input_iMCU_row == 0)))
         ErrorExit(cinfo);
     (*cinfo->err->output_message)(cinfo);
     ++cinfo->err->num_warnings;

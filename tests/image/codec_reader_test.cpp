@@ -259,6 +259,16 @@ TEST(JpegReader, TruncatedAndForeignFilesAreRefused) {
     // Only the end marker missing: every row is there, so the picture loads.
     testsupport::WriteFileBytes(dir.file("noend.jpg"), bytes.substr(0, bytes.size() - 2));
     EXPECT_TRUE(DibPtr(ReadJpegFile(dir.file("noend.jpg"), nullptr, &why)));
+    // Data ending at a marker: half the picture is there and loads (padded), none is not.
+    const size_t scan = bytes.find("\xFF\xDA");
+    ASSERT_NE(scan, std::string::npos);
+    const size_t data = scan + 2 + ((uint8_t(bytes[scan + 2]) << 8) | uint8_t(bytes[scan + 3]));
+    testsupport::WriteFileBytes(dir.file("half.jpg"),
+                                bytes.substr(0, bytes.size() / 2) + "\xFF\xD9");
+    EXPECT_TRUE(DibPtr(ReadJpegFile(dir.file("half.jpg"), nullptr, &why)));
+    testsupport::WriteFileBytes(dir.file("empty.jpg"), bytes.substr(0, data) + "\xFF\xD9");
+    EXPECT_EQ(DibPtr(ReadJpegFile(dir.file("empty.jpg"), nullptr, &why)), nullptr);
+    EXPECT_EQ(why, LoadError::Damaged);
     testsupport::WriteFileBytes(dir.file("text.jpg"), "GIF89a and then some");
     EXPECT_EQ(DibPtr(ReadJpegFile(dir.file("text.jpg"), nullptr, &why)), nullptr);
     EXPECT_EQ(why, LoadError::Damaged);
