@@ -7,10 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadError why = LoadError::None;
     DibPtr picture(LoadBmpMemory(data, size, &why));
-    if (!picture != (why != LoadError::None))
-        fuzzsupport::Fail("the load result and its reason disagree");
-    if (picture && DibBitCount(picture.get()) <= 8)
-        fuzzsupport::Fail("a palette picture was not widened");
+    fuzzsupport::CheckLoaded(picture.get(), why, true);
     fuzzsupport::UseAsSourcePicture(picture.get());
     return 0;
 }

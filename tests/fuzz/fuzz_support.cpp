@@ -51,6 +51,13 @@ const std::string& ScratchFile::Write(const uint8_t* data, size_t size) {
     return path_;
 }
 
+void CheckLoaded(const PackedDib* picture, LoadError why, bool paletteWidened) {
+    if (!picture != (why != LoadError::None))
+        Fail("the load result and its reason disagree");
+    if (picture && paletteWidened && DibBitCount(picture) <= 8)
+        Fail("a palette picture was not widened");
+}
+
 void UseAsSourcePicture(const PackedDib* picture) {
     if (!picture)
         return;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image/dib.h"
+#include "image/loaders.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -28,6 +29,10 @@ private:
     std::string folder_;
     std::string path_;
 };
+
+// Checks a reader's result against its reason, and (paletteWidened) that no picture of 8
+// bits or fewer came out of a road that widens them.
+void CheckLoaded(const PackedDib* picture, LoadError why, bool paletteWidened);
 
 // What the source view does with a picture it is given: widen it to 24 bits, select the
 // whole of it and make the phone-sized base image. Aborts when a step breaks a rule that

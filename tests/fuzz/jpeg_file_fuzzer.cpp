@@ -7,8 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static fuzzsupport::ScratchFile file("picture.jpg");
     LoadError why = LoadError::None;
     DibPtr picture(ReadJpegFile(file.Write(data, size), nullptr, &why));
-    if (!picture != (why != LoadError::None))
-        fuzzsupport::Fail("the load result and its reason disagree");
+    fuzzsupport::CheckLoaded(picture.get(), why, false);
     if (picture && DibBitCount(picture.get()) != 8 && DibBitCount(picture.get()) != 24)
         fuzzsupport::Fail("a JPEG picture came out at another depth than 8 or 24");
     fuzzsupport::UseAsSourcePicture(picture.get());

@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static fuzzsupport::ScratchFile file("picture.img");
     LoadError why = LoadError::None;
     DibPtr picture(LoadImageFile(file.Write(data, size), &why));
-    if (!picture != (why != LoadError::None))
-        fuzzsupport::Fail("the load result and its reason disagree");
+    fuzzsupport::CheckLoaded(picture.get(), why, true);
     fuzzsupport::UseAsSourcePicture(picture.get());
     return 0;
 }

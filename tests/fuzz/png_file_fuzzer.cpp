@@ -9,8 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadError why = LoadError::None;
     std::vector<PaletteColor> palette;
     DibPtr picture(ReadPngFile(file.Write(data, size), &palette, &why));
-    if (!picture != (why != LoadError::None))
-        fuzzsupport::Fail("the load result and its reason disagree");
+    fuzzsupport::CheckLoaded(picture.get(), why, false);
     if (!picture && !palette.empty())
         fuzzsupport::Fail("a failed load left a palette behind");
     fuzzsupport::UseAsSourcePicture(picture.get());

@@ -141,14 +141,8 @@ TEST_F(PhoneImageServerTest, HeadCutShortByThePeerIsNeitherAnsweredNorLogged) {
         EXPECT_TRUE(reply.closed);
         EXPECT_EQ(reply.bytes, "") << request;
     }
-    for (int i = 0; i < 5; ++i) { // reset right after the request line
-        const int s = ConnectLoopback(port_);
-        ASSERT_GE(s, 0);
-        ::send(s, "GET / HTTP/1.0\r\n", 16, MSG_NOSIGNAL);
-        linger abort{1, 0};
-        ::setsockopt(s, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-        ::close(s);
-    }
+    for (int i = 0; i < 5; ++i) // reset right after the request line
+        ASSERT_TRUE(SendAndReset(port_, "GET / HTTP/1.0\r\n"));
     ASSERT_NE(Exchange(port_, "GET / HTTP/1.0\r\n\r\n").bytes, "");
     server_.Stop(); // every connection has ended: no line can still come
     EXPECT_EQ(owner_.Lines().size(), 1u);

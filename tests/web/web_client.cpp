@@ -69,6 +69,17 @@ Reply Exchange(uint16_t port, const std::string& request) {
     return reply;
 }
 
+bool SendAndReset(uint16_t port, const std::string& start) {
+    const int s = ConnectLoopback(port);
+    if (s < 0)
+        return false;
+    ::send(s, start.data(), start.size(), MSG_NOSIGNAL);
+    linger abort{1, 0};
+    ::setsockopt(s, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(s);
+    return true;
+}
+
 std::string RecordingOwner::ImagePath() const {
     std::unique_lock lock(mutex_);
     if (hold_) {

@@ -27,6 +27,9 @@ int ConnectLoopback(uint16_t port);
 Reply ReadToEnd(int socket, std::chrono::milliseconds limit = kExchangeLimit);
 // Sends request to 127.0.0.1:port and reads the whole reply.
 Reply Exchange(uint16_t port, const std::string& request);
+// Connects, sends the start of a request and vanishes with a reset; false when the
+// connection could not be made.
+bool SendAndReset(uint16_t port, const std::string& start);
 
 // Hands out a path and keeps the log lines; can hold fetches inside ImagePath.
 class RecordingOwner : public CPhoneImageServerOwner {

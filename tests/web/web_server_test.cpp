@@ -154,14 +154,8 @@ TEST_F(WebServerTest, HostilePeersAreClosedWithoutAnswerAndServiceGoesOn) {
         EXPECT_EQ(reply.bytes, "") << request.substr(0, 40);
     }
     // Peers that vanish with a reset in the middle of their request.
-    for (int i = 0; i < 20; ++i) {
-        const int s = ConnectLoopback(port_);
-        ASSERT_GE(s, 0);
-        ::send(s, "GET / HT", 8, MSG_NOSIGNAL);
-        linger abort{1, 0};
-        ::setsockopt(s, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-        ::close(s);
-    }
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(SendAndReset(port_, "GET / HT"));
     EXPECT_NE(Exchange(port_, "GET / HTTP/1.0\r\n\r\n").bytes, "");
 }
 
