@@ -14,6 +14,8 @@ if(MOKOA_FUZZ)
     message(FATAL_ERROR "MOKOA_FUZZ needs clang: -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14")
   endif()
   target_compile_options(mokoa_build_options INTERFACE -fsanitize=fuzzer-no-link)
+  # The engines' convention: code may relax checks that fuzzed inputs cannot pass.
+  target_compile_definitions(mokoa_build_options INTERFACE FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION)
 endif()
 
 # mokoa_library(NAME SOURCES... [DEPS libs...]): a static core library whose public
