@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -75,8 +76,19 @@ int Connect(uint16_t port) {
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        error = errno;
+        // The engine's timer signal can interrupt the call; the connection goes on meanwhile.
+        pollfd p{fd, POLLOUT, 0};
+        socklen_t length = sizeof error;
+        if (error == EINTR && poll(&p, 1, 5000) == 1)
+            getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+    }
+    if (error != 0) {
+        std::fprintf(stderr, "connect: %s\n", std::strerror(error));
         fuzzsupport::Fail("cannot connect to the web server");
+    }
     return fd;
 }
 

@@ -131,6 +131,8 @@ private:
         }
         for (size_t sent = 0; sent < piece.size();) {
             const ssize_t n = send(fd_, piece.data() + sent, piece.size() - sent, MSG_NOSIGNAL);
+            if (n < 0 && errno == EINTR)
+                continue;
             if (n <= 0)
                 break;
             sent += size_t(n);
@@ -204,7 +206,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::thread peer([&] {
         if (!WaitReadable(listener))
             fuzzsupport::Fail("the client did not connect");
-        const int connection = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        int connection;
+        do {
+            connection = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        } while (connection < 0 && errno == EINTR);
         if (connection < 0)
             fuzzsupport::Fail("cannot accept the client");
         ScriptedPeer(connection, script).Play();
