@@ -1,26 +1,55 @@
 #include "web/worker_thread.h"
 
 #include <chrono>
-#include <system_error>
+
+// Sanitizers make every frame much larger.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define MOKOA_LARGE_FRAMES 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define MOKOA_LARGE_FRAMES 1
+#endif
+#endif
+
+#ifdef MOKOA_LARGE_FRAMES
+const size_t CWorkerThread::kStackBytes = size_t(4) << 20;
+#else
+// Ample for a connection: its buffers are small and the resolver's are on the heap.
+const size_t CWorkerThread::kStackBytes = size_t(256) << 10;
+#endif
+
+void CWorkerThread::Release(pthread_t thread, bool join) {
+    if (join && !pthread_equal(thread, pthread_self()))
+        pthread_join(thread, nullptr);
+    else
+        pthread_detach(thread);
+}
+
+void* CWorkerThread::Start(void* self) {
+    static_cast<CWorkerThread*>(self)->ThreadProc();
+    return nullptr;
+}
 
 CWorkerThread::~CWorkerThread() {
-    std::thread thread;
+    pthread_t thread{};
+    bool joinable;
     {
         std::lock_guard lock(mutex_);
         if (created_ && !resumed_) {
             cancelled_ = true;
             changed_.notify_all();
         }
-        thread = std::move(thread_);
+        thread = thread_;
+        joinable = joinable_;
+        joinable_ = false;
     }
-    if (thread.joinable() && thread.get_id() != std::this_thread::get_id())
-        thread.join();
-    else if (thread.joinable())
-        thread.detach();
+    if (joinable)
+        Release(thread, true);
 }
 
 bool CWorkerThread::Create(bool runAtOnce) {
-    std::thread finished;
+    pthread_t finished{};
+    bool unjoined;
     {
         std::lock_guard lock(mutex_);
         if (created_) {
@@ -31,22 +60,31 @@ bool CWorkerThread::Create(bool runAtOnce) {
             return true;
         }
         // An earlier run that nobody waited for.
-        finished = std::move(thread_);
+        finished = thread_;
+        unjoined = joinable_;
+        joinable_ = false;
     }
-    if (finished.joinable())
-        finished.join();
+    if (unjoined)
+        Release(finished, true);
 
     std::lock_guard lock(mutex_);
     cancelled_ = false;
     resumed_ = runAtOnce;
     exitCode_ = -1;
-    try {
-        // The new thread blocks on mutex_ until thread_ has been assigned.
-        thread_ = std::thread(&CWorkerThread::ThreadProc, this);
-    } catch (const std::system_error&) {
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) {
         resumed_ = false;
         return false;
     }
+    pthread_attr_setstacksize(&attributes, kStackBytes);
+    // The new thread blocks on mutex_ until thread_ has been assigned.
+    const int result = pthread_create(&thread_, &attributes, &CWorkerThread::Start, this);
+    pthread_attr_destroy(&attributes);
+    if (result != 0) {
+        resumed_ = false;
+        return false;
+    }
+    joinable_ = true;
     created_ = true;
     return true;
 }
@@ -65,7 +103,8 @@ bool CWorkerThread::Resume() {
 }
 
 bool CWorkerThread::Wait(int milliseconds) {
-    std::thread thread;
+    pthread_t thread{};
+    bool joinable;
     {
         std::unique_lock lock(mutex_);
         auto ended = [this] { return !created_; };
@@ -73,10 +112,12 @@ bool CWorkerThread::Wait(int milliseconds) {
             changed_.wait(lock, ended);
         else if (!changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), ended))
             return false;
-        thread = std::move(thread_);
+        thread = thread_;
+        joinable = joinable_;
+        joinable_ = false;
     }
-    if (thread.joinable())
-        thread.join();
+    if (joinable)
+        Release(thread, true);
     return true;
 }
 
@@ -117,8 +158,10 @@ void CWorkerThread::ThreadProc() {
         created_ = false;
         resumed_ = false;
         destroy = autoDelete_;
-        if (destroy)
-            thread_.detach();
+        if (destroy && joinable_) {
+            pthread_detach(thread_);
+            joinable_ = false;
+        }
         changed_.notify_all();
     }
     if (destroy)

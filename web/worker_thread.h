@@ -3,11 +3,17 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <mutex>
-#include <thread>
+
+#include <pthread.h>
 
 class CWorkerThread {
 public:
+    // Connection threads need little stack; the 8 MB default costs a large mapping and its
+    // release for every connection.
+    static const size_t kStackBytes;
+
     CWorkerThread() = default;
     // A thread that is still held back is let go without running; a running thread is
     // joined. Subclasses whose Run uses their own members must Wait before they go.
@@ -37,11 +43,15 @@ protected:
     virtual int ExitInstance() { return 0; }
 
 private:
+    static void* Start(void* self);
     void ThreadProc();
+    // Joins or detaches a thread taken out of thread_ (detaches when it is the caller's own).
+    static void Release(pthread_t thread, bool join);
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::thread thread_;
+    pthread_t thread_{};
+    bool joinable_ = false; // thread_ is a thread nobody has joined or detached yet
     int exitCode_ = -1;
     bool autoDelete_ = false;
     bool resumed_ = false;
