@@ -1,0 +1,308 @@
+// Soak of the SMTP client against a misbehaving server on a loopback port: DELIVERIES
+// sendings (DeliverMail, as the mail dialogs run it) from CLIENTS threads at once, each
+// connection served with the next behaviour in turn: a well-behaved server, replies a byte
+// at a time, replies split after their code, multi-line replies, a server that falls silent,
+// one that hangs up or resets mid-dialogue, garbage, a reply far longer than the client's
+// buffer, refused recipients. Each sending must end within the client's time-out with one
+// of its own error texts; the process's threads, open descriptors (/proc/self/fd) and memory
+// (VmRSS) are read before and after.
+//   bench_smtp_soak [DELIVERIES] [CLIENTS]      (defaults 2000 and 4)
+#include "mail/smtp_client.h"
+#include "process_state.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr std::chrono::milliseconds kClientTimeout{300};
+
+enum Behaviour {
+    kWellBehaved,
+    kByteAtATime,
+    kSplitAfterCode,
+    kMultiLine,
+    kSilentAfterHelo,
+    kHangUpAfterMail,
+    kResetAtOnce,
+    kGarbage,
+    kHugeReply,
+    kRefusesRecipients,
+    kNoGreeting,
+    kBehaviours
+};
+
+const char* const kNames[kBehaviours] = {
+    "well-behaved",      "a byte at a time",   "split after the code", "multi-line replies",
+    "silent after HELO", "hang-up after MAIL", "reset at once",        "garbage",
+    "64 KB reply",       "refuses recipients", "no greeting"};
+
+ProcessState ReadState() {
+    return ReadProcessState();
+}
+
+void SendText(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+        if (n <= 0)
+            return;
+        text.remove_prefix(size_t(n));
+    }
+}
+
+// Reads one line from the client; false when it closed or went quiet.
+bool ReadLine(int fd, std::string& pending, std::string& line) {
+    for (;;) {
+        const size_t end = pending.find('\n');
+        if (end != std::string::npos) {
+            line = pending.substr(0, end + 1);
+            pending.erase(0, end + 1);
+            return true;
+        }
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 5000) <= 0)
+            return false;
+        char buffer[4096];
+        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            return false;
+        pending.append(buffer, size_t(n));
+    }
+}
+
+// Serves one connection the way the behaviour asks.
+void Serve(int fd, Behaviour behaviour) {
+    auto reply = [&](const std::string& text) {
+        switch (behaviour) {
+        case kByteAtATime:
+            for (const char c : text) {
+                SendText(fd, std::string_view(&c, 1));
+                std::this_thread::sleep_for(1ms);
+            }
+            break;
+        case kSplitAfterCode:
+            SendText(fd, text.substr(0, 3));
+            std::this_thread::sleep_for(2ms);
+            SendText(fd, text.substr(3));
+            break;
+        case kMultiLine:
+            SendText(fd, text.substr(0, 3) + "-first\r\n");
+            std::this_thread::sleep_for(2ms);
+            SendText(fd, text);
+            break;
+        default:
+            SendText(fd, text);
+        }
+    };
+    if (behaviour == kResetAtOnce) {
+        linger abort{1, 0};
+        setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        close(fd);
+        return;
+    }
+    if (behaviour != kNoGreeting)
+        reply("220 soak.example ready\r\n");
+    std::string pending, line;
+    bool inData = false;
+    while (ReadLine(fd, pending, line)) {
+        if (inData) {
+            if (line == ".\r\n") {
+                inData = false;
+                reply("250 queued\r\n");
+            }
+            continue;
+        }
+        const std::string command = line.substr(0, 4);
+        if (behaviour == kSilentAfterHelo && command != "HELO")
+            continue;
+        if (behaviour == kHangUpAfterMail && command == "MAIL")
+            break;
+        if (behaviour == kGarbage) {
+            std::string junk(200, '\0');
+            for (size_t i = 0; i < junk.size(); ++i)
+                junk[i] = char((i * 97 + line.size()) % 256);
+            SendText(fd, junk);
+        } else if (command == "HELO") {
+            reply(behaviour == kHugeReply ? "250-" + std::string(65536, 'x') + "\r\n250 ok\r\n"
+                                          : "250 hello\r\n");
+        } else if (command == "MAIL") {
+            reply("250 sender ok\r\n");
+        } else if (command == "RCPT") {
+            reply(behaviour == kRefusesRecipients ? "550 no such user\r\n" : "250 ok\r\n");
+        } else if (command == "DATA") {
+            reply("354 go ahead\r\n");
+            inData = true;
+        } else if (command == "QUIT") {
+            reply("221 bye\r\n");
+            break;
+        } else {
+            reply("500 what\r\n");
+        }
+    }
+    close(fd);
+}
+
+bool KnownText(const std::string& text) {
+    static const std::array<std::string, 8> kTexts = {"OK",
+                                                      "Unable to connect to server",
+                                                      "Server didn't respond.",
+                                                      "Socket Error",
+                                                      "Must be connected",
+                                                      "No Recipients",
+                                                      "Not enough memory",
+                                                      "Unable to create the socket."};
+    if (std::find(kTexts.begin(), kTexts.end(), text) != kTexts.end())
+        return true;
+    const size_t colon = text.find(':');
+    return colon != std::string::npos && colon <= 3 && text.find("SMTP server") == colon + 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int deliveries = argc > 1 ? std::atoi(argv[1]) : 2000;
+    const int clients = argc > 2 ? std::atoi(argv[2]) : 4;
+
+    // One listener per behaviour, so that every sending knows what it met.
+    std::array<int, kBehaviours> listeners{};
+    std::array<int, kBehaviours> ports{};
+    for (int b = 0; b < kBehaviours; ++b) {
+        listeners[b] = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (listeners[b] < 0 ||
+            bind(listeners[b], reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            listen(listeners[b], 64) != 0 ||
+            getsockname(listeners[b], reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            std::fprintf(stderr, "smtp_soak: cannot listen on a loopback port\n");
+            return 2;
+        }
+        ports[b] = ntohs(address.sin_port);
+    }
+    const ProcessState before = ReadState();
+
+    std::atomic<bool> serving{true};
+    std::atomic<long> live{0};
+    std::thread acceptor([&] {
+        std::array<pollfd, kBehaviours> polls{};
+        for (int b = 0; b < kBehaviours; ++b)
+            polls[b] = {listeners[b], POLLIN, 0};
+        while (serving) {
+            if (poll(polls.data(), polls.size(), 50) <= 0)
+                continue;
+            for (int b = 0; b < kBehaviours; ++b) {
+                if (!(polls[b].revents & POLLIN))
+                    continue;
+                const int fd = accept4(listeners[b], nullptr, nullptr, SOCK_CLOEXEC);
+                if (fd < 0)
+                    continue;
+                ++live;
+                std::thread([fd, b, &live] {
+                    Serve(fd, Behaviour(b));
+                    --live;
+                }).detach();
+            }
+        }
+    });
+
+    struct Result {
+        long count = 0, sent = 0;
+        double totalMs = 0, slowestMs = 0;
+        std::map<std::string, long> texts;
+    };
+    std::mutex resultsLock;
+    std::array<Result, kBehaviours> results;
+    std::atomic<long> unknown{0}, overdue{0};
+    std::atomic<int> next{0};
+    const auto start = Clock::now();
+    std::vector<std::thread> senders;
+    for (int c = 0; c < clients; ++c)
+        senders.emplace_back([&] {
+            for (int i = next++; i < deliveries; i = next++) {
+                const int behaviour = i % kBehaviours;
+                CPlainMail message;
+                message.from = "soak@example.com";
+                message.subject = "soak";
+                message.AddRecipient("one@example.com", "", RECIPIENT_TO);
+                message.AddRecipient("two@example.com", "", RECIPIENT_CC);
+                message.body = std::string(2000, 'a') + "\r\n.\r\nend\r\n";
+                const auto began = Clock::now();
+                const SmtpDelivery delivery =
+                    DeliverMail("127.0.0.1", ports[behaviour], message, kClientTimeout);
+                const double ms =
+                    std::chrono::duration<double, std::milli>(Clock::now() - began).count();
+                if (!KnownText(delivery.errorText))
+                    ++unknown;
+                // A sending waits at most once per reply; eight replies at the most.
+                if (ms > 9 * double(kClientTimeout.count()) + 500)
+                    ++overdue;
+                const char* outcome = delivery.outcome == SmtpOutcome::Sent ? "sent"
+                                      : delivery.outcome == SmtpOutcome::SendFailed
+                                          ? "send failed"
+                                          : "connect failed";
+                std::lock_guard lock(resultsLock);
+                Result& r = results[behaviour];
+                ++r.count;
+                r.sent += delivery.outcome == SmtpOutcome::Sent;
+                r.totalMs += ms;
+                r.slowestMs = std::max(r.slowestMs, ms);
+                ++r.texts[std::string(outcome) + ": " + delivery.errorText];
+            }
+        });
+    for (std::thread& t : senders)
+        t.join();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    serving = false;
+    acceptor.join();
+    // The server's threads end a moment after their last reply.
+    ProcessState after = ReadState();
+    for (const auto until = Clock::now() + 10s;
+         (live > 0 || after.threads > before.threads) && Clock::now() < until; after = ReadState())
+        std::this_thread::sleep_for(10ms);
+
+    std::printf("smtp soak: %d sendings from %d threads in %.1f s, client time-out %lld ms\n",
+                deliveries, clients, seconds, static_cast<long long>(kClientTimeout.count()));
+    for (int b = 0; b < kBehaviours; ++b) {
+        const Result& r = results[b];
+        if (r.count == 0)
+            continue;
+        std::printf("  %-20s %5ld sendings, %5ld sent, mean %6.1f ms, slowest %6.1f ms\n",
+                    kNames[b], r.count, r.sent, r.totalMs / double(r.count), r.slowestMs);
+        for (const auto& [text, count] : r.texts)
+            std::printf("  %20s %5ld  %s\n", "", count, text.c_str());
+    }
+    std::printf("  before: threads %ld, descriptors %ld, rss %ld kB\n", before.threads,
+                before.descriptors, before.rssKb);
+    std::printf("  after:  threads %ld, descriptors %ld, rss %ld kB\n", after.threads,
+                after.descriptors, after.rssKb);
+    const bool failed = unknown > 0 || overdue > 0 || after.threads > before.threads ||
+                        after.descriptors > before.descriptors;
+    std::printf("  texts of no known kind %ld, sendings over their time bound %ld\n",
+                unknown.load(), overdue.load());
+    std::printf(failed ? "smtp soak FAILED\n" : "smtp soak passed\n");
+    for (const int fd : listeners)
+        close(fd);
+    return failed ? 1 : 0;
+}
