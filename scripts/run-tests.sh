@@ -25,7 +25,7 @@ echo "== ThreadSanitizer build of the web server and its tests"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMOKOA_GUI=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
 cmake --build build/tsan -j "$jobs" --target test_web
-TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/web/tsan.supp \
   ctest --test-dir build/tsan --output-on-failure -j "$jobs" -R '^web\.'
 
 echo "== Fuzz targets built with clang, each run for a while from its seeds"
