@@ -141,6 +141,9 @@ bool CSmtpClient::ReceiveReply(int& code) {
             ++column;
         }
         replyStart_ = replyEnd_ = 0;
+        // A peer that never stops talking is judged on what came within the wait.
+        if (std::chrono::steady_clock::now() >= deadline)
+            return received;
         ssize_t n = -1;
         if (WaitFor(POLLIN, deadline)) {
             do {
@@ -174,8 +177,9 @@ void CSmtpClient::Send(std::string_view text) {
             broken_ = true;
             break;
         }
-        const ssize_t n = send(socket_, text.data(), text.size(), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
+        // Never blocking: a peer that stops reading must not hold us past the wait.
+        const ssize_t n = send(socket_, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
             continue;
         if (n <= 0) {
             broken_ = true;

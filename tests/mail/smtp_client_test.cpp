@@ -9,6 +9,7 @@
 
 #include <arpa/inet.h>
 #include <functional>
+#include <future>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -281,6 +282,65 @@ TEST(SmtpDialogue, ConnectWaitIsBounded) {
     client.SetTimeout(300ms);
     EXPECT_FALSE(client.Connect());
     EXPECT_EQ(client.LastErrorText(), "Unable to connect to server");
+}
+
+// Peers that would keep a careless client for ever: one that never stops talking, one that
+// stops reading in the middle of the message. Each server holds on far longer than the
+// client's wait and notes whether the client let go first.
+TEST(SmtpDialogue, PeersThatNeverLetGoAreLeftWithinTheWait) {
+    {
+        int port = 0;
+        Fd listener = BoundSocket(1, port);
+        bool clientLetGo = false;
+        std::thread server([&] {
+            Fd client = AcceptOne(listener.get());
+            const auto giveUp = std::chrono::steady_clock::now() + kServerWait;
+            while (client && std::chrono::steady_clock::now() < giveUp) {
+                if (!SendAll(client.get(), "220-still greeting\r\n")) {
+                    clientLetGo = true;
+                    break;
+                }
+            }
+        });
+        CSmtpClient smtp("127.0.0.1", port);
+        smtp.SetTimeout(300ms);
+        // The greeting's code may pass; what follows it cannot be the answer to HELO.
+        EXPECT_FALSE(smtp.Connect());
+        server.join();
+        EXPECT_TRUE(clientLetGo) << "the client read the endless greeting until the server quit";
+    }
+    {
+        int port = 0;
+        Fd listener = BoundSocket(1, port);
+        // A small window, so that the unread message soon fills it.
+        const int window = 4096;
+        setsockopt(listener.get(), SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
+        std::promise<void> clientDone;
+        bool clientLetGo = false;
+        std::thread server([&] {
+            Fd client = AcceptOne(listener.get());
+            if (!client || !SendAll(client.get(), "220 ready\r\n"))
+                return;
+            for (const char* reply : {"250 hello\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n"}) {
+                std::string line;
+                if (!ReadUntil(client.get(), "\r\n", line) || !SendAll(client.get(), reply))
+                    return;
+            }
+            // Reads nothing more and keeps the connection open.
+            clientLetGo =
+                clientDone.get_future().wait_for(kServerWait) == std::future_status::ready;
+        });
+        CSmtpClient smtp("127.0.0.1", port);
+        smtp.SetTimeout(300ms);
+        ASSERT_TRUE(smtp.Connect());
+        CMimeMail mail = TextMail(std::string(16 << 20, 'x'));
+        EXPECT_FALSE(smtp.SendMail(mail));
+        EXPECT_EQ(smtp.LastErrorText(), "Socket Error");
+        smtp.Disconnect();
+        clientDone.set_value();
+        server.join();
+        EXPECT_TRUE(clientLetGo) << "the client's send waited until the server quit";
+    }
 }
 
 TEST(SmtpDialogue, SendFailures) {
