@@ -43,8 +43,8 @@ QString UnsafeSettingsReason(int fd) {
 }
 
 // Moves a file that is unsafe to parse out of the way (to <name>.damaged), so that the
-// program starts from its defaults and the user can still look at what was there. The path
-// QSettings should use: /dev/null when even the move fails, so that nothing reads the file.
+// program starts from its defaults and the user can still look at what was there. Returns
+// the path QSettings should use.
 QString SetAsideIfUnsafe(const QString& path, int fd) {
     const QString reason = UnsafeSettingsReason(fd);
     if (reason.isEmpty())
@@ -58,9 +58,13 @@ QString SetAsideIfUnsafe(const QString& path, int fd) {
                   qUtf8Printable(path), qUtf8Printable(aside), qUtf8Printable(reason));
         return path;
     }
-    qCWarning(lcSettings, "Settings file %s not read: %s, and it cannot be moved aside (%s)",
+    qCWarning(lcSettings,
+              "Settings file %s not read: %s, and it cannot be moved aside (%s); the settings "
+              "of this session will not be kept",
               qUtf8Printable(path), qUtf8Printable(reason), strerror(why));
-    return QStringLiteral("/dev/null");
+    // A path below a device can be neither read nor created, even by root, so the defaults
+    // are read and nothing is written anywhere.
+    return QStringLiteral("/dev/null/") + QFileInfo(path).fileName();
 }
 
 // Creates the file private, or narrows one that others could read.

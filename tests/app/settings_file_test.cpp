@@ -1,6 +1,7 @@
 // A settings file that Qt must not parse: serialized values however they are spelled, and
 // files too big or not files at all. Such a file is set aside and the program starts from
-// its defaults; what the program itself writes is never taken for one.
+// its defaults. The check errs towards caution, but folders, addresses and mail texts as
+// Qt writes them pass, markers and all, unless a marker follows a comma.
 #include "app/settings_store.h"
 #include "app/settings_text_check.h"
 #include "app/stored_settings.h"
