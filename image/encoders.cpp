@@ -5,10 +5,11 @@
 #include <array>
 #include <csetjmp>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
+#include <jerror.h>
 #include <jpeglib.h>
 #include <png.h>
 
@@ -68,11 +69,49 @@ void JpegOutputMessage(j_common_ptr cinfo) {
     std::fprintf(stderr, "[JPEG Library Error] - %s\n", text);
 }
 
-// Writes to `file`, or into a buffer the library allocates (`*memory`, freed by the caller
-// whatever the outcome).
-bool EncodeJpeg(const PackedDib* image, FILE* file, unsigned char** memory,
-                unsigned long* memorySize, const JpegSettings& settings,
-                std::vector<uint8_t>& row) {
+// The library's own memory destination frees its buffer when it grows it but tells the
+// caller the new address only when it finishes, so after an error the caller cannot know
+// what to free. Compressing straight into the caller's vector leaves nothing to free.
+struct VectorDestination {
+    jpeg_destination_mgr pub;
+    std::vector<uint8_t>* bytes;
+};
+
+// Grows to `size` bytes and hands the library everything from `used` on.
+void OfferBytes(j_compress_ptr cinfo, size_t used, size_t size) {
+    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    bool grown = true;
+    try {
+        dest->bytes->resize(size);
+    } catch (const std::bad_alloc&) {
+        grown = false;
+    }
+    // The long jump must not leave from inside the handler.
+    if (!grown)
+        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 10);
+    dest->pub.next_output_byte = dest->bytes->data() + used;
+    dest->pub.free_in_buffer = size - used;
+}
+
+void InitVectorDestination(j_compress_ptr cinfo) {
+    OfferBytes(cinfo, 0, 4096);
+}
+
+boolean EmptyVectorDestination(j_compress_ptr cinfo) {
+    // The whole buffer is full, whatever the pointers say.
+    const size_t used = reinterpret_cast<VectorDestination*>(cinfo->dest)->bytes->size();
+    OfferBytes(cinfo, used, 2 * used);
+    return TRUE;
+}
+
+void TermVectorDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    dest->bytes->resize(dest->bytes->size() - dest->pub.free_in_buffer);
+}
+
+// Writes to `file`, or else into `*bytes`.
+bool EncodeJpeg(const PackedDib* image, FILE* file, std::vector<uint8_t>* bytes,
+                const JpegSettings& settings, std::vector<uint8_t>& row) {
     jpeg_compress_struct cinfo;
     JpegErrorManager err;
     cinfo.err = jpeg_std_error(&err.std);
@@ -83,10 +122,18 @@ bool EncodeJpeg(const PackedDib* image, FILE* file, unsigned char** memory,
         return false;
     }
     jpeg_create_compress(&cinfo);
-    if (file)
+    if (file) {
         jpeg_stdio_dest(&cinfo, file);
-    else
-        jpeg_mem_dest(&cinfo, memory, memorySize);
+    } else {
+        // In the compressor's own pool, released with it.
+        auto* dest = static_cast<VectorDestination*>((*cinfo.mem->alloc_small)(
+            reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_PERMANENT, sizeof(VectorDestination)));
+        dest->pub.init_destination = InitVectorDestination;
+        dest->pub.empty_output_buffer = EmptyVectorDestination;
+        dest->pub.term_destination = TermVectorDestination;
+        dest->bytes = bytes;
+        cinfo.dest = &dest->pub;
+    }
     cinfo.image_width = JDIMENSION(image->width);
     cinfo.image_height = JDIMENSION(image->height);
     cinfo.input_components = 3;
@@ -183,7 +230,7 @@ int WriteJpegStream(const PackedDib* image, FILE* stream, const JpegSettings& se
     if (!JpegWritable(image) || !stream)
         return 0;
     std::vector<uint8_t> row(size_t(image->width) * 3);
-    return EncodeJpeg(image, stream, nullptr, nullptr, settings, row) ? 1 : 0;
+    return EncodeJpeg(image, stream, nullptr, settings, row) ? 1 : 0;
 }
 
 bool EncodeJpegMemory(const PackedDib* image, const JpegSettings& settings,
@@ -192,13 +239,10 @@ bool EncodeJpegMemory(const PackedDib* image, const JpegSettings& settings,
     if (!JpegWritable(image))
         return false;
     std::vector<uint8_t> row(size_t(image->width) * 3);
-    unsigned char* memory = nullptr;
-    unsigned long size = 0;
-    const bool ok = EncodeJpeg(image, nullptr, &memory, &size, settings, row);
-    if (ok)
-        bytes->assign(memory, memory + size);
-    std::free(memory);
-    return ok;
+    if (EncodeJpeg(image, nullptr, bytes, settings, row))
+        return true;
+    bytes->clear();
+    return false;
 }
 
 int WritePngFile(const PackedDib* image, const std::string& path) {
