@@ -82,7 +82,7 @@ bool CMedianCut::Build(const uint8_t* bits, int width, int height, uint32_t stri
     boxCount_ = 0;
     if (!bits || width <= 0 || height <= 0)
         return false;
-    colorCount = std::clamp(colorCount, 1, kMaxBoxes);
+    colorCount = std::clamp(colorCount, 1, kMaxColors);
     nodes_.reserve(size_t(2 * colorCount));
 
     std::vector<ColorEntry> entries(size_t(width) * size_t(height));

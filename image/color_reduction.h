@@ -27,9 +27,12 @@ struct ColorBox {
 class CMedianCut {
 public:
     static constexpr int kMaxBoxes = 260;
+    // Palette indices are bytes: more boxes than this would wrap around.
+    static constexpr int kMaxColors = 256;
 
     // Splits the colours of a 24-bit pixel array (rows of `stride` bytes) into at most
-    // `colorCount` boxes; false when there are no pixels.
+    // `colorCount` boxes (counts above kMaxColors count as kMaxColors); false when there
+    // are no pixels.
     bool Build(const uint8_t* bits, int width, int height, uint32_t stride, int colorCount);
 
     int BoxCount() const { return boxCount_; }
