@@ -362,7 +362,8 @@ std::string FitSummary(const FitResult& result, Carrier carrier) {
     if (result.fits)
         std::snprintf(text, sizeof text, "%s %lld バイト以内: %s (PSNR %.2f dB)", rule.name,
                       static_cast<long long>(rule.limit),
-                      FittedFormatText(result.code, result.size).c_str(), result.psnr);
+                      FittedFormatText(result.code, result.colorsUsed, result.size).c_str(),
+                      result.psnr);
     else if (result.size > 0)
         std::snprintf(
             text, sizeof text, "%s の %lld バイト以内に収まる形式はありません（最小 %lld バイト）",

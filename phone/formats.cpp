@@ -49,17 +49,17 @@ int FindFormatByText(const char* text) {
     return -1;
 }
 
-std::string FittedFormatText(uint32_t code, int64_t size) {
+std::string FittedFormatText(uint32_t code, int colors, int64_t size) {
     char text[96];
     if (FormatCodeKind(code) == kFormatJpeg)
         std::snprintf(text, sizeof text, "JPEG 高画質 品質%d%s%s %lldバイト", FormatCodeValue(code),
                       FormatCodeTables(code) == kJpegFlatTables ? " 平坦" : "",
                       code & kFormatFullChroma ? " 4:4:4" : "", static_cast<long long>(size));
     else if (code & kFormatRunBias)
-        std::snprintf(text, sizeof text, "PNG 高画質 %d色 平滑%d %lldバイト", FormatCodeValue(code),
+        std::snprintf(text, sizeof text, "PNG 高画質 %d色 平滑%d %lldバイト", colors,
                       FormatCodeRunBias(code), static_cast<long long>(size));
     else
-        std::snprintf(text, sizeof text, "PNG 高画質 %d色 ディザ%d%% %lldバイト",
-                      FormatCodeValue(code), FormatCodeDither(code), static_cast<long long>(size));
+        std::snprintf(text, sizeof text, "PNG 高画質 %d色 ディザ%d%% %lldバイト", colors,
+                      FormatCodeDither(code), static_cast<long long>(size));
     return text;
 }

@@ -66,7 +66,8 @@ constexpr int kListedDitherPercent = 100;
 // Index of the entry whose text is exactly `text`, or -1.
 int FindFormatByText(const char* text);
 
-// How the list shows a format found by fitting a carrier's limit, with the bytes of its
-// saved file: "PNG 高画質 37色 ディザ25% 5972バイト", "PNG 高画質 105色 平滑15 6989バイト",
-// "JPEG 高画質 品質80 平坦 4:4:4 5890バイト".
-std::string FittedFormatText(uint32_t code, int64_t size);
+// How the list shows a format found by fitting a carrier's limit, with the palette entries
+// (PNG; unused for JPEG) and bytes of its saved file: "PNG 高画質 37色 ディザ25% 5972バイト",
+// "PNG 高画質 105色 平滑15 6989バイト", "JPEG 高画質 品質80 平坦 4:4:4 5890バイト". The file
+// may hold fewer colours than the code asks for, and the user is told what it holds.
+std::string FittedFormatText(uint32_t code, int colors, int64_t size);

@@ -30,7 +30,7 @@ std::string OutputPipeline::FormatText(int index) const {
     if (index >= 0 && size_t(index) < formats.size())
         return formats[size_t(index)].text;
     if (index == FittedFormatIndex() && HasFittedFormat())
-        return FittedFormatText(fittedCode_, fittedSize_);
+        return FittedFormatText(fittedCode_, fittedColors_, fittedSize_);
     return {};
 }
 
@@ -67,6 +67,7 @@ bool OutputPipeline::SetFittedFormat(uint32_t code, int64_t savedSize) {
         return false;
     fittedCode_ = code;
     fittedSize_ = savedSize;
+    fittedColors_ = FormatCodeValue(code);
     return SelectFormat(FittedFormatIndex());
 }
 
@@ -138,11 +139,17 @@ void OutputPipeline::RunConversion() {
         const uint32_t size = WriteTempOutput();
         const bool written = size != 0;
         // The temporary file of a high-quality format holds the bytes a save writes.
-        if (written && formatIndex_ == FittedFormatIndex())
+        const bool fitted = written && formatIndex_ == FittedFormatIndex();
+        if (fitted)
             fittedSize_ = size;
         output_.reset();
+        std::vector<PaletteColor> palette;
         if (written)
-            output_.reset(IsPng() ? ReadPngFile(temp_.path()) : ReadJpegFile(temp_.path()));
+            output_.reset(IsPng() ? ReadPngFile(temp_.path(), &palette)
+                                  : ReadJpegFile(temp_.path()));
+        // Unused and repeated colours are left out of the file, so it may hold fewer.
+        if (fitted && output_ && IsPng())
+            fittedColors_ = int(palette.size());
         // Our files of 2 and 4 colours have 1 and 2 bits; the picture is kept at 8 so that
         // every writer and view takes it.
         if (output_ && output_->bitCount < 4)

@@ -46,7 +46,8 @@ public:
 
     // A format found by fitting a carrier's limit (phone/fit_to_limit.h), with the bytes of
     // its saved file for the list text. It becomes the extra last entry of the list, replacing
-    // an earlier one, and is selected; false for a code that is no high-quality format.
+    // an earlier one, and is selected; false for a code that is no high-quality format. The
+    // list text follows the file each conversion makes: its bytes and palette entries.
     bool SetFittedFormat(uint32_t code, int64_t savedSize);
     bool HasFittedFormat() const { return fittedCode_ != 0; }
     int FittedFormatIndex() const { return int(OutputFormats().size()); }
@@ -99,6 +100,7 @@ private:
     int listFormatIndex_ = kDefaultFormatIndex; // the last entry of OutputFormats() chosen
     uint32_t fittedCode_ = 0;
     int64_t fittedSize_ = 0;
+    int fittedColors_ = 0; // palette entries of its file; the code's count until one is made
 
     DibPtr base_;
     DibPtr working_;

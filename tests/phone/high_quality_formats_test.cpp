@@ -34,6 +34,13 @@ uint64_t Fnv1a(const std::string& bytes) {
     return h;
 }
 
+// The colour count a fitted PNG's label states, -1 for none.
+int LabelColors(const std::string& label) {
+    const std::string prefix = "PNG 高画質 ";
+    const size_t at = label.find(prefix);
+    return at == std::string::npos ? -1 : std::atoi(label.c_str() + at + prefix.size());
+}
+
 bool HavePngcheck() {
     return std::system("command -v pngcheck >/dev/null 2>&1") == 0;
 }
@@ -164,7 +171,7 @@ TEST_F(HighQualityTest, FittedFormatIsTheLastEntry) {
     EXPECT_EQ(pipeline.FormatCount(), 23);
     EXPECT_EQ(pipeline.SelectedFormat(), 22);
     EXPECT_EQ(pipeline.FormatCode(), fit.code);
-    EXPECT_EQ(pipeline.FormatText(22), FittedFormatText(fit.code, fit.size));
+    EXPECT_EQ(pipeline.FormatText(22), FittedFormatText(fit.code, fit.colorsUsed, fit.size));
     EXPECT_EQ(Saved(pipeline).size(), size_t(fit.size));
     const SizeCheckResult check = pipeline.CheckSize();
     EXPECT_EQ(check.size, fit.size);
@@ -180,7 +187,9 @@ TEST_F(HighQualityTest, FittedFormatIsTheLastEntry) {
     pipeline.CommitWorkingCopy();
     EXPECT_EQ(pipeline.FormatCode(), fit.code);
     const std::string after = Saved(pipeline);
-    EXPECT_EQ(pipeline.FormatText(22), FittedFormatText(fit.code, int64_t(after.size())));
+    EXPECT_EQ(pipeline.FormatText(22),
+              FittedFormatText(fit.code, pipeline.IsPng() ? ParsePng(after).paletteEntries : 0,
+                               int64_t(after.size())));
     // Any list entry can be chosen again, and the fitted one after it.
     ASSERT_TRUE(pipeline.SelectFormat(4));
     ASSERT_TRUE(pipeline.SelectFormat(22));
@@ -210,7 +219,12 @@ TEST_F(HighQualityTest, FitsStayWithinTheLimitAsSaved) {
                 const DibPtr back(pipeline.IsPng() ? ReadPngFile(path) : ReadJpegFile(path));
                 EXPECT_NEAR(PsnrDb(back.get(), pipeline.BaseImage()), fit.psnr, 1e-9);
                 if (pipeline.IsPng()) {
-                    EXPECT_EQ(ParsePng(saved).paletteEntries, fit.colorsUsed);
+                    const int entries = ParsePng(saved).paletteEntries;
+                    EXPECT_EQ(entries, fit.colorsUsed);
+                    // The labels state the colours the file holds, not the count asked for.
+                    EXPECT_EQ(LabelColors(pipeline.FormatText(pipeline.FittedFormatIndex())),
+                              entries);
+                    EXPECT_EQ(LabelColors(FitSummary(fit, carrier)), entries);
                 }
                 const std::string delivered = pipeline.MakeDeliveryCopy();
                 EXPECT_EQ(ReadFileBytes(delivered), saved);
