@@ -12,6 +12,8 @@ and the gain. PSNR comes from ImageMagick's compare on the files as written.
 
   bench/fit_anchors.py [BUILD_BIN_DIR] [TESTDATA_DIR]
 
+BUILD_BIN_DIR defaults to build/test/bin, TESTDATA_DIR to ../shared/testdata.
+
 Needs pngquant and ImageMagick (scripts/install-deps.sh bench).
 """
 import concurrent.futures
@@ -24,7 +26,8 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-BIN = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "build", "bin")
+# The test build (scripts/run-tests.sh) configures the benchmarks too.
+BIN = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "build", "test", "bin")
 DATA = sys.argv[2] if len(sys.argv) > 2 else os.path.join(HERE, "..", "..", "shared", "testdata")
 CONVERT = os.environ.get("CONVERT", "convert")
 COMPARE = os.environ.get("COMPARE", "compare")
