@@ -169,13 +169,16 @@ PackedDib* DibFromHeaderAndBits(const void* header, size_t headerBytes, const vo
     const size_t tableRoom = headerBytes - info.headerSize;
 
     if (bitCount > 8) {
-        if (info.compression != 0 && !(info.compression == kDibBitFields && (bitCount == 16 || bitCount == 32)))
+        if (info.compression != 0 &&
+            !(info.compression == kDibBitFields && (bitCount == 16 || bitCount == 32)))
             return nullptr;
-        const size_t tableBytes = info.compression == kDibBitFields ? 12 : size_t(4) * info.colorsUsed;
+        const size_t tableBytes =
+            info.compression == kDibBitFields ? 12 : size_t(4) * info.colorsUsed;
         if (tableBytes > tableRoom)
             return nullptr;
         const size_t total = size_t(info.headerSize) + tableBytes + pixelBytes;
-        auto* dib = static_cast<PackedDib*>(std::malloc(std::max(total, size_t(info.headerSize) + 1024 + pixelBytes)));
+        auto* dib = static_cast<PackedDib*>(
+            std::malloc(std::max(total, size_t(info.headerSize) + 1024 + pixelBytes)));
         if (!dib)
             return nullptr;
         std::memcpy(dib, header, info.headerSize + tableBytes);
@@ -194,8 +197,8 @@ PackedDib* DibFromHeaderAndBits(const void* header, size_t headerBytes, const vo
     if (info.compression != 0)
         return nullptr;
     // A foreign table may be shorter than the indices need; such indices read as black.
-    const uint32_t entries = uint32_t(std::min<size_t>(
-        info.colorsUsed != 0 ? info.colorsUsed : (1u << bitCount), tableRoom / 4));
+    const uint32_t entries = uint32_t(
+        std::min<size_t>(info.colorsUsed != 0 ? info.colorsUsed : (1u << bitCount), tableRoom / 4));
     PackedDib* dib = DibCreate(24, width, rows);
     if (!dib)
         return nullptr;
@@ -227,7 +230,8 @@ PackedDib* DibConvertDepth(const PackedDib* source, int targetBitCount) {
         return nullptr;
 
     const uint8_t* srcTable = DibColorTable(source);
-    const uint32_t entries = std::min<uint32_t>(source->colorsUsed != 0 ? source->colorsUsed : DibColorCount(source), 256);
+    const uint32_t entries = std::min<uint32_t>(
+        source->colorsUsed != 0 ? source->colorsUsed : DibColorCount(source), 256);
     if (targetBitCount == 8 && entries > 0)
         std::memcpy(DibColorTable(dib), srcTable, 4 * size_t(entries));
 
@@ -270,8 +274,8 @@ PackedDib* DibConvertDepth(const PackedDib* source, int targetBitCount) {
             } else { // 32 bits
                 const uint8_t* p = srcRow + 4 * size_t(x);
                 if (masked) {
-                    const uint32_t v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-                                       (uint32_t(p[3]) << 24);
+                    const uint32_t v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) |
+                                       (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
                     rr = red.Extract(v);
                     g = green.Extract(v);
                     b = blue.Extract(v);

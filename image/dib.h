@@ -12,7 +12,7 @@ struct PackedDib {
     int32_t width;
     int32_t height; // rows are stored bottom row first
     uint16_t planes;
-    uint16_t bitCount; // 1, 2, 4, 8, 16, 24 or 32
+    uint16_t bitCount;    // 1, 2, 4, 8, 16, 24 or 32
     uint32_t compression; // 0, or 3 (bit fields) for imported 16/32-bit pictures
     uint32_t imageSize;   // bytes of the pixel array; 0 means stride * height
     int32_t xPelsPerMeter;
@@ -31,8 +31,9 @@ constexpr uint64_t kDibMaxPixelBytes = uint64_t(1) << 30;
 
 // Row stride in bytes, padded to 4; 0 when the arguments are out of range.
 constexpr uint32_t DibStride(int bitCount, int32_t width) {
-    return width <= 0 || bitCount <= 0 ? 0
-                                       : uint32_t(((uint64_t(bitCount) * uint64_t(width) + 31) / 32) * 4);
+    return width <= 0 || bitCount <= 0
+               ? 0
+               : uint32_t(((uint64_t(bitCount) * uint64_t(width) + 31) / 32) * 4);
 }
 
 // True when a picture of that shape may be allocated (sides in range, pixels within the cap).
@@ -49,10 +50,18 @@ struct DibDeleter {
 };
 using DibPtr = std::unique_ptr<PackedDib, DibDeleter>;
 
-inline int32_t DibWidth(const PackedDib* dib) { return dib->width; }
-inline int32_t DibHeight(const PackedDib* dib) { return dib->height; }
-inline int DibBitCount(const PackedDib* dib) { return dib->bitCount; }
-inline uint32_t DibRowBytes(const PackedDib* dib) { return DibStride(dib->bitCount, dib->width); }
+inline int32_t DibWidth(const PackedDib* dib) {
+    return dib->width;
+}
+inline int32_t DibHeight(const PackedDib* dib) {
+    return dib->height;
+}
+inline int DibBitCount(const PackedDib* dib) {
+    return dib->bitCount;
+}
+inline uint32_t DibRowBytes(const PackedDib* dib) {
+    return DibStride(dib->bitCount, dib->width);
+}
 
 // Table entries used when copying or exporting a table.
 inline uint32_t DibColorCount(const PackedDib* dib) {
@@ -67,12 +76,18 @@ inline uint32_t DibTableBytes(const PackedDib* dib) {
     return dib->compression == kDibBitFields ? 12 : 4 * dib->colorsUsed;
 }
 
-inline uint8_t* DibColorTable(PackedDib* dib) { return reinterpret_cast<uint8_t*>(dib) + dib->headerSize; }
+inline uint8_t* DibColorTable(PackedDib* dib) {
+    return reinterpret_cast<uint8_t*>(dib) + dib->headerSize;
+}
 inline const uint8_t* DibColorTable(const PackedDib* dib) {
     return reinterpret_cast<const uint8_t*>(dib) + dib->headerSize;
 }
-inline uint8_t* DibBits(PackedDib* dib) { return DibColorTable(dib) + DibTableBytes(dib); }
-inline const uint8_t* DibBits(const PackedDib* dib) { return DibColorTable(dib) + DibTableBytes(dib); }
+inline uint8_t* DibBits(PackedDib* dib) {
+    return DibColorTable(dib) + DibTableBytes(dib);
+}
+inline const uint8_t* DibBits(const PackedDib* dib) {
+    return DibColorTable(dib) + DibTableBytes(dib);
+}
 
 // Bytes of the pixel array: the image size field, or stride * height when it is 0.
 inline size_t DibPixelBytes(const PackedDib* dib) {
