@@ -203,7 +203,8 @@ PackedDib* ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
                            !(topDown && (compression == kRle8 || compression == kRle4));
         return Fail(error, known ? LoadError::Unsupported : LoadError::Damaged);
     }
-    if (!DibShapeAllowed(bitCount, width, height))
+    // Judged as it will be widened: run-length data can claim a huge picture in a few bytes.
+    if (!DibShapeLoadable(bitCount, width, height))
         return Fail(error, LoadError::TooLarge);
 
     // Bit-field masks: inside headers of 52 bytes and more, else right after the header.

@@ -95,6 +95,11 @@ bool DibShapeAllowed(int bitCount, int64_t width, int64_t height) {
     return uint64_t(DibStride(bitCount, int32_t(width))) * uint64_t(height) <= kDibMaxPixelBytes;
 }
 
+bool DibShapeLoadable(int bitCount, int64_t width, int64_t height) {
+    return DibShapeAllowed(bitCount, width, height) &&
+           (bitCount > 8 || DibShapeAllowed(24, width, height));
+}
+
 PackedDib* DibCreate(int bitCount, int width, int height) {
     if (!DibShapeAllowed(bitCount, width, height))
         return nullptr;
@@ -156,7 +161,7 @@ PackedDib* DibFromHeaderAndBits(const void* header, size_t headerBytes, const vo
     const int bitCount = info.bitCount;
     const bool topDown = info.height < 0;
     const int64_t height = topDown ? -int64_t(info.height) : int64_t(info.height);
-    if (!DibShapeAllowed(bitCount, info.width, height))
+    if (!DibShapeLoadable(bitCount, info.width, height))
         return nullptr;
     const int width = info.width;
     const int rows = int(height);

@@ -38,6 +38,9 @@ constexpr uint32_t DibStride(int bitCount, int32_t width) {
 
 // True when a picture of that shape may be allocated (sides in range, pixels within the cap).
 bool DibShapeAllowed(int bitCount, int64_t width, int64_t height);
+// The same for a picture being read: one of 8 bits or fewer is widened to 24 bits once read,
+// so it is judged at 24 bits, before any decoding that the widening would then throw away.
+bool DibShapeLoadable(int bitCount, int64_t width, int64_t height);
 
 // Creates a zero-filled image with the standard colour table; none when out of memory or
 // the shape is not allowed.

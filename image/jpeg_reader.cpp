@@ -103,7 +103,7 @@ bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progre
     cinfo.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_calc_output_dimensions(&cinfo);
     const int depth = grey ? 8 : 24;
-    if (!DibShapeAllowed(depth, cinfo.output_width, cinfo.output_height)) {
+    if (!DibShapeLoadable(depth, cinfo.output_width, cinfo.output_height)) {
         errors.why = LoadError::TooLarge;
         ERREXIT(&cinfo, JERR_IMAGE_TOO_BIG);
     }

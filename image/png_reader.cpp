@@ -95,7 +95,7 @@ bool DecodePng(png_structp png, png_infop info, FILE* file, std::vector<PaletteC
     int bitDepth = 0, colorType = 0, interlace = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
     const int depth = DibDepthFor(colorType, bitDepth);
-    if (!DibShapeAllowed(depth, width, height)) {
+    if (!DibShapeLoadable(depth, width, height)) {
         why = LoadError::TooLarge;
         png_error(png, "picture beyond the size limits");
     }

@@ -237,6 +237,11 @@ TEST(BmpReader, InconsistentHeadersAreRefusedBeforeAllocating) {
                      LoadError::TooLarge});
     cases.push_back({"wide", BmpBuilder().FileHeader(54).InfoHeader(30000, 30000, 32).U32(0),
                      LoadError::TooLarge});
+    // Run-length data a few bytes long for a picture that fits at 8 bits but not at 24.
+    cases.push_back(
+        {"rle",
+         BmpBuilder().FileHeader(0).InfoHeader(18919, 18919, 8, 1, 2).U32(0).U32(~0u).Bytes({0, 1}),
+         LoadError::TooLarge});
     cases.push_back(
         {"flat", BmpBuilder().FileHeader(54).InfoHeader(1, 0, 24).U32(0), LoadError::Damaged});
     cases.push_back({"lowest", BmpBuilder().FileHeader(54).InfoHeader(1, INT32_MIN, 24).U32(0),

@@ -145,19 +145,27 @@ TEST(PngReader, DamagedFilesAreRefused) {
     testsupport::WriteFileBytes(dir.file("crc.png"), flipped);
     EXPECT_EQ(DibPtr(ReadPngFile(dir.file("crc.png"), nullptr, &why)), nullptr);
 
-    // Header claiming 20000 x 20000 pixels of RGBA: beyond the size limit, refused up front.
-    std::string huge = bytes;
-    const uint8_t side[4] = {0, 0, 0x4E, 0x20};
-    std::memcpy(&huge[16], side, 4);
-    std::memcpy(&huge[20], side, 4);
-    huge[25] = 6;
-    // The header's CRC, recomputed so that only the size is wrong.
-    const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(&huge[12]), 17));
-    for (int i = 0; i < 4; ++i)
-        huge[29 + i] = char(crc >> (24 - 8 * i));
-    testsupport::WriteFileBytes(dir.file("huge.png"), huge);
-    EXPECT_EQ(DibPtr(ReadPngFile(dir.file("huge.png"), nullptr, &why)), nullptr);
-    EXPECT_EQ(why, LoadError::TooLarge);
+    // The header claiming a square of `side` pixels at another depth and colour type, its CRC
+    // recomputed so that only the shape is wrong.
+    const auto reshaped = [&](uint32_t side, char bitDepth, char colorType) {
+        std::string huge = bytes;
+        for (int i = 0; i < 4; ++i)
+            huge[16 + i] = huge[20 + i] = char(side >> (24 - 8 * i));
+        huge[24] = bitDepth;
+        huge[25] = colorType;
+        const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(&huge[12]), 17));
+        for (int i = 0; i < 4; ++i)
+            huge[29 + i] = char(crc >> (24 - 8 * i));
+        return huge;
+    };
+    // 20000 x 20000 pixels of RGBA: beyond the size limit, refused up front. 30000 x 30000 at
+    // 1 bit of grey fits as stored but not once widened to 24 bits: refused before any row
+    // is inflated.
+    for (const std::string& huge : {reshaped(20000, 8, 6), reshaped(30000, 1, 0)}) {
+        testsupport::WriteFileBytes(dir.file("huge.png"), huge);
+        EXPECT_EQ(DibPtr(ReadPngFile(dir.file("huge.png"), nullptr, &why)), nullptr);
+        EXPECT_EQ(why, LoadError::TooLarge);
+    }
 
     testsupport::WriteFileBytes(dir.file("text.png"), "not a picture at all");
     EXPECT_EQ(DibPtr(ReadPngFile(dir.file("text.png"), nullptr, &why)), nullptr);
