@@ -74,7 +74,8 @@ typedef struct SpiBlock {
  * blue) instead. Pixel rows live in the second block: bottom row first (top row first when
  * height is negative), each row padded to a multiple of 4 bytes, pixels blue, green, red.
  * Depths 1, 2, 4, 8, 16, 24 and 32; no compressed pixel data; each side at most 30000
- * pixels and at most 1 GiB of pixel rows. */
+ * pixels and at most 1 GiB of pixel rows, counted at 24 bits for pictures of 8 bits or
+ * fewer (the host widens them to 24 bits). */
 typedef struct SpiBitmapHeader {
     uint32_t header_size; /* 40 (more when a larger header precedes the table) */
     int32_t width;

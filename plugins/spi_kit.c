@@ -39,9 +39,12 @@ int32_t spi_new_picture(int32_t width, int32_t height, int bit_count, uint32_t c
     header->size = bits->size = 0;
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || colors > 256)
         return SPI_DAMAGED;
-    const uint64_t pixel_bytes = (uint64_t)stride_of(bit_count, width) * (uint64_t)height;
-    if (pixel_bytes > kMaxPixelBytes)
+    /* The host widens pictures of 8 bits or fewer to 24 bits and refuses what does not fit
+     * there; judge them at 24 bits so a tiny file cannot make us fill a canvas for nothing. */
+    const int host_bit_count = bit_count <= 8 ? 24 : bit_count;
+    if ((uint64_t)stride_of(host_bit_count, width) * (uint64_t)height > kMaxPixelBytes)
         return SPI_DAMAGED;
+    const uint64_t pixel_bytes = (uint64_t)stride_of(bit_count, width) * (uint64_t)height;
     const size_t header_bytes = sizeof(SpiBitmapHeader) + 4 * (size_t)colors;
     SpiBitmapHeader* h = calloc(1, header_bytes);
     void* p = calloc(1, (size_t)pixel_bytes);

@@ -17,8 +17,9 @@ int32_t spi_answer_info(int32_t number, char* buffer, int32_t buffer_bytes, cons
                         const char* description, const SpiFormat* formats, int format_count);
 
 /* Allocates a zeroed picture of width x height at bit_count bits with a table of `colors`
- * entries: SPI_SUCCESS, SPI_DAMAGED for a shape out of range (sides 1..30000, at most 1 GiB
- * of rows), or SPI_OUT_OF_MEMORY. On failure both blocks are left empty. */
+ * entries: SPI_SUCCESS, SPI_DAMAGED for a shape the host would refuse (sides 1..30000, at
+ * most 1 GiB of rows, counted at 24 bits for 8 bits or fewer), or SPI_OUT_OF_MEMORY. On
+ * failure both blocks are left empty. */
 int32_t spi_new_picture(int32_t width, int32_t height, int bit_count, uint32_t colors,
                         SpiBlock* header, SpiBlock* bits);
 

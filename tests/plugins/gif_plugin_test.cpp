@@ -147,6 +147,16 @@ TEST_F(GifPlugin, DamagedFilesAreRefused) {
     EXPECT_EQ(code, 2);
 }
 
+// The host widens the 8-bit canvas to 24 bits; a screen that fits at 8 bits but not at 24
+// is refused by the plug-in itself, before it fills a canvas of hundreds of megabytes.
+TEST_F(GifPlugin, ScreenBeyondTheWidenedLimitIsRefusedUpFront) {
+    Gif gif = SmallGif();
+    gif.width = gif.height = 18919; // 56760-byte rows at 24 bits: just over 1 GiB
+    int code = -1;
+    EXPECT_FALSE(Read(Write(gif), &code));
+    EXPECT_EQ(code, 2);
+}
+
 TEST_F(GifPlugin, ShippedPluginsFillTheFilterInNameOrder) {
     EXPECT_EQ(list_.BuildFilter(), "全Susieプラグイン対応画像|*.gif;*.pnm;*.pbm;*.pgm;*.ppm|GIF "
                                    "(*.gif)|*.gif|Portable anymap (*.pnm;*.pbm;*.pgm;*.ppm)|"
