@@ -1,10 +1,15 @@
+/* clang-format off */
 /* A plug-in for the host's tests, built several times with different settings:
- *   FAKE_VERSION   version string                      FAKE_FORMATS  1: MAG and PIC, 2: FAKE, 3:
- * LZH FAKE_SUPPORTED what IsSupported answers for files starting with "FAKE" FAKE_MODE      0
- * decodes, 1 always fails, 2 fails unless retried, 3 lies as the file says FAKE_MARK      0xRRGGBB
- * of the picture's first table entry, to tell plug-ins apart FAKE_NO_INFO   leaves GetPluginInfo
- * out          FAKE_ENDLESS  answers every info number FakeCallLog() lists the calls received, for
- * the tests to read through dlsym. */
+ *   FAKE_VERSION    version string
+ *   FAKE_FORMATS    1: MAG and PIC, 2: FAKE, 3: LZH
+ *   FAKE_SUPPORTED  what IsSupported answers for files starting with "FAKE"
+ *   FAKE_MODE       0 decodes, 1 always fails, 2 fails unless retried,
+ *                   3 lies as the file says (the character after "FAKE")
+ *   FAKE_MARK       0xRRGGBB of the picture's first table entry, to tell plug-ins apart
+ *   FAKE_NO_INFO    leaves GetPluginInfo out
+ *   FAKE_ENDLESS    answers every info number
+ * FakeCallLog() lists the calls received, for the tests to read through dlsym. */
+/* clang-format on */
 #include "plugins/spi_kit.h"
 
 #include <stdio.h>
