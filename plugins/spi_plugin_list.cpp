@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <malloc.h>
 #include <strings.h>
 
 namespace {
@@ -23,6 +24,12 @@ bool HasPluginExtension(const std::string& name) {
 struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
+
+// A stated length is the plug-in's word; what malloc gave it is a fact. Whatever the
+// plug-in claims, nothing downstream may read past the block.
+uint64_t UsableLength(const void* block, uint64_t stated) {
+    return block ? std::min<uint64_t>(stated, malloc_usable_size(const_cast<void*>(block))) : 0;
+}
 
 } // namespace
 
@@ -159,7 +166,10 @@ int CSpiPluginList::Decode(const char* path, SpiBlock* header, SpiBlock* bits,
             if (plugin.GetPictureInfo(path, SPI_INPUT_FILE, info) != SPI_SUCCESS &&
                 plugin.GetPictureInfo(path, SPI_INPUT_FILE | SPI_FLAG_RETRY, info) != SPI_SUCCESS)
                 *info = {}; // what a failed call left there is not ours to free
+            info->text_size = UsableLength(info->text, info->text_size);
         }
+        h.size = UsableLength(h.data, h.size);
+        b.size = UsableLength(b.data, b.size);
         lastUsed_ = int(i);
         *header = h;
         *bits = b;

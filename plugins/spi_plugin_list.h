@@ -32,8 +32,8 @@ public:
     // Decodes the file with the first plug-in that claims it and delivers it: 0 (SPI_SUCCESS),
     // 2 when no plug-in decoded it, 6 when it cannot be read, 8 when an argument is missing.
     // On success `header` and `bits` hold the plug-in's blocks and `info`, when given, its
-    // picture information; the caller frees the blocks and the text. On failure all are
-    // empty.
+    // picture information; the caller frees the blocks and the text. Stated lengths are cut
+    // to what the blocks really hold. On failure all are empty.
     int Decode(const char* path, SpiBlock* header, SpiBlock* bits, SpiPictureInfo* info);
 
     size_t Size() const { return plugins_.size(); }

@@ -153,6 +153,17 @@ static void lie(int mode, SpiBlock* header, SpiBlock* bits) {
     case 'X':
         h->header_size = 0xFFFFFFF0u;
         break;
+    case 'L': /* far more rows than delivered, and a pixel block claimed long enough */
+        h->width = 100;
+        h->height = 100;
+        h->bit_count = 24;
+        bits->size = 1u << 20;
+        break;
+    case 'U': /* a full table promised and a header block claimed long enough to hold it */
+        h->colors_used = 256;
+        header->size = 1u << 20;
+        ((uint8_t*)bits->data)[0] = 200;
+        break;
     case 'C': /* a deep picture with a table of four billion entries */
         h->bit_count = 24;
         h->width = 1;
