@@ -5,6 +5,8 @@
 #include "image/loaders.h"
 #include "plugins/plugin_host.h"
 
+#include "common/png_info.h"
+
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
@@ -62,25 +64,48 @@ TEST(ShippedPluginsInTheLoader, GifAndPnmLoadWithTheirPixels) {
     EXPECT_EQ(why, LoadError::NotFound);
 }
 
-TEST(ShippedPluginsInTheConverter, InfoReadsGifAndPnm) {
-    REQUIRE_PLUGIN_DIR(shipped, plugintest::ShippedPluginDir());
-    const std::filesystem::path tool = shipped.parent_path() / "mokoa-convert";
-    if (!std::filesystem::exists(tool))
-        GTEST_SKIP() << "mokoa-convert not built beside " << shipped;
-    testsupport::TempDir dir;
-    ASSERT_TRUE(plugintest::WriteGif(dir.file("small.gif"), plugintest::SmallGif()));
-    testsupport::WriteFileBytes(dir.file("two.ppm"), kPpm);
-    testsupport::WriteFileBytes(dir.file("cut.gif"), "GIF89a\x04");
+// mokoa-convert beside the shipped plug-ins, with a GIF and a PNM picture to read.
+class ShippedPluginsInTheConverter : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REQUIRE_PLUGIN_DIR(shipped, plugintest::ShippedPluginDir());
+        tool_ = shipped.parent_path() / "mokoa-convert";
+        if (!std::filesystem::exists(tool_))
+            GTEST_SKIP() << "mokoa-convert not built beside " << shipped;
+        ASSERT_TRUE(plugintest::WriteGif(dir_.file("small.gif"), plugintest::SmallGif()));
+        testsupport::WriteFileBytes(dir_.file("two.ppm"), kPpm);
+    }
+    std::string Run(const std::string& arguments, int* status) {
+        return RunCommand("'" + tool_.string() + "' " + arguments, status);
+    }
+
+    std::filesystem::path tool_;
+    testsupport::TempDir dir_;
+};
+
+TEST_F(ShippedPluginsInTheConverter, InfoReadsGifAndPnm) {
+    testsupport::WriteFileBytes(dir_.file("cut.gif"), "GIF89a\x04");
     int status = -1;
     const std::string output =
-        RunCommand("'" + tool.string() + "' --info '" + dir.file("small.gif") + "' '" +
-                       dir.file("two.ppm") + "'",
-                   &status);
+        Run("--info '" + dir_.file("small.gif") + "' '" + dir_.file("two.ppm") + "'", &status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(output, dir.file("small.gif") + ": 4x3, 24 bits\n" + dir.file("two.ppm") +
+    EXPECT_EQ(output, dir_.file("small.gif") + ": 4x3, 24 bits\n" + dir_.file("two.ppm") +
                           ": 2x1, 24 bits\n");
-    RunCommand("'" + tool.string() + "' --info '" + dir.file("cut.gif") + "'", &status);
+    Run("--info '" + dir_.file("cut.gif") + "'", &status);
     EXPECT_EQ(status, 1);
+}
+
+TEST_F(ShippedPluginsInTheConverter, ConvertsGifAndPnmToTheTargetSize) {
+    for (const std::string name : {"small.gif", "two.ppm"}) {
+        const std::string out = dir_.file(name + ".png");
+        int status = -1;
+        Run("--size 40x30 -o '" + out + "' '" + dir_.file(name) + "'", &status);
+        EXPECT_EQ(status, 0) << name;
+        const testsupport::PngInfo info = testsupport::ParsePng(testsupport::ReadFileBytes(out));
+        EXPECT_TRUE(info.valid) << name;
+        EXPECT_EQ(info.width, 40u) << name;
+        EXPECT_EQ(info.height, 30u) << name;
+    }
 }
 
 } // namespace
