@@ -16,8 +16,8 @@ void Ring(QPainter& p, const QRect& box, const QColor& topLeft, const QColor& bo
 } // namespace
 
 void DrawSunkenEdge(QPainter& p, const QRect& inside, const QPalette& pal) {
-    Ring(p, inside.adjusted(-2, -2, 1, 1), pal.color(QPalette::Mid), pal.color(QPalette::Light));
-    Ring(p, inside.adjusted(-1, -1, 0, 0), pal.color(QPalette::Dark),
+    Ring(p, inside.adjusted(-2, -2, 2, 2), pal.color(QPalette::Mid), pal.color(QPalette::Light));
+    Ring(p, inside.adjusted(-1, -1, 1, 1), pal.color(QPalette::Dark),
          pal.color(QPalette::Midlight));
 }
 

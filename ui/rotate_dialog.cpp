@@ -114,7 +114,7 @@ void CRotateDlg::paintEvent(QPaintEvent*) {
     const int top = kBoxTop + (boxSide_ - preview_->height) / 2;
     DibDraw(preview_.get(), &p, left, top, preview_->width, preview_->height);
     // Along the inside of the box, over the preview's edge.
-    DrawSunkenEdge(p, PreviewBox().adjusted(2, 2, -1, -1), palette());
+    DrawSunkenEdge(p, PreviewBox().adjusted(2, 2, -2, -2), palette());
 }
 
 void CRotateDlg::mousePressEvent(QMouseEvent* event) {

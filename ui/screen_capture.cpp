@@ -29,7 +29,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        DrawSunkenEdge(p, rect().adjusted(2, 2, -1, -1), palette());
+        DrawSunkenEdge(p, rect().adjusted(2, 2, -2, -2), palette());
     }
 };
 

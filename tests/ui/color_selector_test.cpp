@@ -1,6 +1,7 @@
 #include "tests/common/qt_test_support.h"
 #include "ui/color_selector.h"
 #include "ui/color_swatch.h"
+#include "ui/control_edges.h"
 #include "ui/hls_color.h"
 #include "ui/output_panel.h"
 
@@ -88,6 +89,19 @@ private slots:
             map, QPoint(map.bar.left() + 3, map.barHit.top() + map.barHit.height() / 2), &hls));
         QCOMPARE(hls.l, 0.5);
         QVERIFY(!PickOnColorMap(map, QPoint(map.map.right() + 3, 60), &hls));
+    }
+
+    void edgesStayOutsideTheMapAndTheBar() {
+        CColorSelector selector;
+        selector.resize(170, 130);
+        selector.SetColorFromOutside(MakeColorWord(0, 0, 0)); // markers at the top left
+        const QImage shot = selector.grab().toImage();
+        const ColorMapLayout map = LayoutColorMap(selector.size());
+        const int y = map.map.top() + 3 * 20;
+        QCOMPARE(QColor(shot.pixel(map.map.right(), y)),
+                 ToQColor(HlsToColor({45 / 46.0, 20 / 40.0, 0.5})));
+        QCOMPARE(QColor(shot.pixel(map.bar.left() + 2, map.bar.bottom())),
+                 ToQColor(HlsToColor({0, 0, 39 / 40.0})));
     }
 
     void picksLandInTheSwatchAndTheReadout() {
