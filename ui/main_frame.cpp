@@ -2,8 +2,8 @@
 
 #include "app/program_paths.h"
 #include "app/settings_store.h"
-#include "app/stored_settings.h"
 #include "app/shell_open.h"
+#include "app/stored_settings.h"
 #include "image/transform.h"
 #include "ui/about_dialog.h"
 #include "ui/color_selector.h"
@@ -147,6 +147,7 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
+    delete capture_.data(); // a window of its own, not a child: closed with the frame
     WriteFrameSettings({loadFolder_, saveFolder_, sourceView_->AspectLock()});
 }
 
@@ -501,7 +502,9 @@ CScreenCapture* CMainFrame::CaptureWindow() const {
 void CMainFrame::OnCapture() {
     if (capture_)
         return;
-    capture_ = new CScreenCapture(prompts_, this);
+    // No parent: a window tied to the frame would be minimised with it, and the user
+    // captures with the frame minimised. The destructor closes it instead.
+    capture_ = new CScreenCapture(prompts_);
     capture_->SetNotify(this, kCaptureFinishedEvent);
     capture_->show();
 }

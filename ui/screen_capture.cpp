@@ -46,6 +46,8 @@ CScreenCapture::CScreenCapture(UserPrompts* prompts, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint), prompts_(prompts) {
     setWindowTitle(QStringLiteral("外部取り込みキャプチャ"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // Closing the main window ends the program even while this one is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setContextMenuPolicy(Qt::PreventContextMenu);
 
     toolBar_ = new QToolBar(this);

@@ -19,10 +19,12 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include <cstring>
 #include <functional>
@@ -213,6 +215,20 @@ private slots:
         QTRY_VERIFY(!f.frame.CaptureWindow());
         f.frame.RunCommand(kCapture);
         QVERIFY(f.frame.CaptureWindow());
+    }
+
+    void captureWindowStandsAloneButGoesWithTheFrame() {
+        QPointer<CScreenCapture> capture;
+        {
+            Frame f;
+            f.frame.RunCommand(kCapture);
+            capture = f.frame.CaptureWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(capture));
+            // Not transient for the frame, which the window manager would minimise it with.
+            QVERIFY(!capture->parentWidget());
+            QVERIFY(!capture->windowHandle()->transientParent());
+        }
+        QVERIFY(!capture);
     }
 };
 
