@@ -2,9 +2,46 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPainter>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 
-#include <algorithm>
+namespace {
+
+// The style marks every tick interval from the minimum, ends included; these sliders carry
+// one mark only, at 0. The tick row keeps its room so the groove sits as usual.
+class ZeroTickSlider : public QSlider {
+public:
+    using QSlider::QSlider;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        QStyleOptionSlider opt;
+        initStyleOption(&opt);
+        opt.subControls = QStyle::SC_SliderGroove;
+        style()->drawComplexControl(QStyle::CC_Slider, &opt, &p, this);
+        if (tickPosition() != NoTicks) {
+            // The style's own mark for 0 (the interval is the distance from the minimum),
+            // with the others clipped away.
+            const int space = style()->pixelMetric(QStyle::PM_SliderSpaceAvailable, &opt, this);
+            const int length = style()->pixelMetric(QStyle::PM_SliderLength, &opt, this);
+            const int x =
+                QStyle::sliderPositionFromValue(minimum(), maximum(), 0, space, opt.upsideDown) +
+                length / 2;
+            p.save();
+            p.setClipRect(x - 2, 0, 5, height());
+            opt.subControls = QStyle::SC_SliderTickmarks;
+            style()->drawComplexControl(QStyle::CC_Slider, &opt, &p, this);
+            p.restore();
+        }
+        opt.subControls = QStyle::SC_SliderHandle;
+        style()->drawComplexControl(QStyle::CC_Slider, &opt, &p, this);
+    }
+};
+
+} // namespace
 
 CAdjustDialog::CAdjustDialog(AdjustTarget* target, QWidget* parent)
     : QDialog(parent), target_(target) {}
@@ -48,13 +85,12 @@ void CAdjustDialog::reject() {
 }
 
 QSlider* CAdjustDialog::AddSlider(int low, int high, const QRect& place) {
-    auto* slider = new QSlider(Qt::Horizontal, this);
+    auto* slider = new ZeroTickSlider(Qt::Horizontal, this);
     slider->setRange(low, high);
     slider->setSingleStep(1);
     slider->setPageStep(10);
-    // Marks at both ends and at 0.
     slider->setTickPosition(QSlider::TicksBelow);
-    slider->setTickInterval(std::max(-low, high));
+    slider->setTickInterval(low < 0 ? -low : high - low);
     slider->setValue(0);
     slider->setGeometry(place);
     slider->installEventFilter(this);
