@@ -185,13 +185,16 @@ void CSourceView::paintEvent(QPaintEvent*) {
         return;
     if (!scaled_.isNull())
         p.drawImage(layout_.rect.left, layout_.rect.top, scaled_);
-    const QColor red(255, 0, 0);
-    if (!selection_.Empty()) {
-        p.setPen(red);
-        p.drawRect(selection_.left, selection_.top, selection_.Width() - 1,
-                   selection_.Height() - 1);
+    // During a drag only the band marks the area.
+    if (!dragging_) {
+        const QColor red(255, 0, 0);
+        if (!selection_.Empty()) {
+            p.setPen(red);
+            p.drawRect(selection_.left, selection_.top, selection_.Width() - 1,
+                       selection_.Height() - 1);
+        }
+        p.fillRect(ToQRect(HandleRect(selection_)), red);
     }
-    p.fillRect(ToQRect(HandleRect(selection_)), red);
     if (bandShown_)
         DrawInvertedBand(p, band_);
 }
@@ -235,6 +238,8 @@ void CSourceView::mouseMoveEvent(QMouseEvent* event) {
     }
     if (bandShown_)
         UpdateBandArea(band_);
+    else
+        update(); // the outline goes in one piece, not wherever the band passes
     band_ = Track(point.x(), point.y());
     bandShown_ = true;
     UpdateBandArea(band_);
@@ -245,17 +250,15 @@ void CSourceView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     const QPoint point = event->position().toPoint();
     dragging_ = false;
-    if (bandShown_) {
-        bandShown_ = false;
-        UpdateBandArea(band_);
-    }
+    // The band goes and the outline comes back, even where the selection stays as it was.
+    bandShown_ = false;
+    update();
     const ImageRect rect = Track(point.x(), point.y());
     moving_ = false;
     unsetCursor();
     if (rect.Width() > 0 && rect.Height() > 0) {
         selection_ = rect;
         RefreshOutput();
-        update();
     }
 }
 

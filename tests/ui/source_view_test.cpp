@@ -176,6 +176,22 @@ private slots:
         QCOMPARE(rig.BaseSize(), base);
     }
 
+    void outlineOnlyOutsideADrag() {
+        QTemporaryDir dir;
+        ViewRig rig(QSize(400, 300));
+        QCOMPARE(rig.view.OpenPicture(MakePicture(dir, "p.png", 100, 80)), 1); // 1:1 at (150, 110)
+        const QRgb red = qRgb(255, 0, 0);
+        auto shown = [&](QPoint at) { return rig.view.grab().toImage().pixel(at); };
+        QCOMPARE(shown({200, 110}), red);
+        QCOMPARE(shown({150, 110}), red); // the handle
+        QTest::mousePress(&rig.view, Qt::LeftButton, {}, QPoint(200, 150));
+        QTest::mouseMove(&rig.view, QPoint(220, 170));
+        QVERIFY(shown({200, 110}) != red);
+        QVERIFY(shown({150, 110}) != red);
+        QTest::mouseRelease(&rig.view, Qt::LeftButton, {}, QPoint(220, 170));
+        QCOMPARE(shown({210, 150}), red);
+    }
+
     void pressWithoutPictureDoesNothing() {
         ViewRig rig(QSize(300, 200));
         QTest::mousePress(&rig.view, Qt::LeftButton, {}, QPoint(50, 50));
