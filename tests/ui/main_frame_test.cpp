@@ -104,6 +104,15 @@ private slots:
         QVERIFY(request.filter.startsWith(
             "対応画像ファイル (*.jpg;*.png;*.bmp)|*.jpg;*.jpeg;*.png;*.bmp|"));
         QVERIFY(request.filter.endsWith("すべてのファイル (*.*)|*.*||"));
+        // The shipped plug-ins' entries come between the program's own and the catch-all.
+        const qsizetype plugins = request.filter.indexOf("|全Susieプラグイン対応画像|");
+        QVERIFY(plugins > request.filter.indexOf("Bitmap (*.bmp)|*.bmp|"));
+        const qsizetype tail = request.filter.indexOf("すべてのファイル");
+        for (const char* entry :
+             {"|GIF (*.gif)|*.gif|", "|Portable anymap (*.pnm;*.pbm;*.pgm;*.ppm)|*.pnm;"}) {
+            const qsizetype at = request.filter.indexOf(QString::fromUtf8(entry));
+            QVERIFY2(at > plugins && at < tail, entry);
+        }
         QCOMPARE(frame.DocumentName(), QString("新規携帯画像"));
 
         prompts.openAnswers.append({cat, 1});
