@@ -2,7 +2,7 @@
 // operation reports its peak memory once: "extra_MiB" is what the operation needed on top of
 // the source picture it was given, "copies" the total in units of the picture's size.
 //
-//   build/bin/bench_image [--benchmark_filter=Jpeg]
+//   build/test/bin/bench_image [--benchmark_filter=Jpeg]
 #include "image/encoders.h"
 #include "image/loaders.h"
 #include "image/transform.h"

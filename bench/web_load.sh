@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=${1:-build}
+build=${1:-build/test}
 seconds=${2:-10}
 connections=${3:-50}
 serve=$build/bin/bench_web_serve

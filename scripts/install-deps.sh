@@ -16,7 +16,7 @@ test_pkgs=(
   xvfb xauth zbar-tools
 )
 bench_pkgs=(
-  imagemagick libvips-tools pngquant nginx wrk
+  imagemagick libvips-tools pngquant nginx wrk time
 )
 fuzz_pkgs=(
   clang-14 libclang-rt-14-dev
