@@ -287,9 +287,9 @@ bool CSmtpClient::Transmit(CPlainMail& message) {
     if (!CheckReply(kReplyData))
         return false;
     // The header is stuffed as well: a caller's text with a line break must not end the data.
-    Send(DotStuffed(message.header));
-    Send(DotStuffed(message.body));
-    Send("\r\n.\r\n");
+    // One write, so that the short final line does not wait for the acknowledgement of the
+    // rest (40 ms on an idle connection).
+    Send(DotStuffed(message.header) + DotStuffed(message.body) + "\r\n.\r\n");
     return CheckReply(kReplyOk);
 }
 
