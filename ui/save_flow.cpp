@@ -73,7 +73,5 @@ bool SaveFlow::Save(const OutputPipeline& pipeline, QString& documentName, QStri
 
 void SaveFlow::CheckSize(OutputPipeline& pipeline) {
     const SizeCheckResult result = pipeline.CheckSize();
-    prompts_.ShowMessage(parent_, QString::fromStdString(result.message),
-                         result.withinLimits ? UserPrompts::Icon::kInformation
-                                             : UserPrompts::Icon::kWarning);
+    prompts_.ShowMessage(parent_, QString::fromStdString(result.message), UserPrompts::Icon::kNone);
 }

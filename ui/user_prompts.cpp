@@ -47,8 +47,10 @@ FileDialogResult RunFileDialog(QWidget* parent, const FileDialogRequest& request
 } // namespace
 
 void QtUserPrompts::ShowMessage(QWidget* parent, const QString& text, Icon icon) {
-    QMessageBox box(icon == Icon::kWarning ? QMessageBox::Warning : QMessageBox::Information,
-                    QString::fromUtf8(kApplicationName), text, QMessageBox::Ok, parent);
+    const QMessageBox::Icon shown = icon == Icon::kWarning       ? QMessageBox::Warning
+                                    : icon == Icon::kInformation ? QMessageBox::Information
+                                                                 : QMessageBox::NoIcon;
+    QMessageBox box(shown, QString::fromUtf8(kApplicationName), text, QMessageBox::Ok, parent);
     box.exec();
 }
 

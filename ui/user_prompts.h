@@ -21,7 +21,7 @@ struct FileDialogResult {
 
 class UserPrompts {
 public:
-    enum class Icon { kInformation, kWarning };
+    enum class Icon { kNone, kInformation, kWarning };
     virtual ~UserPrompts() = default;
     // A message box with an OK button and the application title as caption.
     virtual void ShowMessage(QWidget* parent, const QString& text, Icon icon) = 0;
