@@ -1,9 +1,9 @@
 #include "app/phone_image_app.h"
 
 #include "app/command_line.h"
-#include "app/program_paths.h"
-#include "app/settings_store.h"
 #include "app/startup_picture_wnd.h"
+#include "desktop/program_paths.h"
+#include "desktop/settings_store.h"
 
 #include <QIcon>
 

@@ -1,8 +1,8 @@
 #include "app/startup_picture_wnd.h"
 
 #include "image/loaders.h"
-#include "ui/qtimage/dib_painter.h"
-#include "ui/qtimage/dib_qimage.h"
+#include "qtimage/dib_painter.h"
+#include "qtimage/dib_qimage.h"
 
 #include <QApplication>
 #include <QEvent>

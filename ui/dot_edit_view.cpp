@@ -2,8 +2,8 @@
 
 #include "image/dot_painting.h"
 #include "phone/output_pipeline.h"
+#include "qtimage/dib_painter.h"
 #include "ui/command_ids.h"
-#include "ui/qtimage/dib_painter.h"
 
 #include <QApplication>
 #include <QMouseEvent>

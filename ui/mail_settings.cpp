@@ -1,6 +1,6 @@
 #include "ui/mail_settings.h"
 
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
 
 namespace {
 constexpr const char* kSection = "EMAIL";

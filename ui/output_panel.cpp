@@ -1,15 +1,15 @@
 #include "ui/output_panel.h"
 
-#include "app/program_paths.h"
-#include "app/stored_settings.h"
+#include "desktop/program_paths.h"
+#include "desktop/stored_settings.h"
 #include "image/loaders.h"
 #include "phone/formats.h"
 #include "phone/profiles.h"
+#include "qtimage/dib_painter.h"
+#include "qtimage/dib_qimage.h"
 #include "ui/color_selector.h"
 #include "ui/color_swatch.h"
 #include "ui/dialog_units.h"
-#include "ui/qtimage/dib_painter.h"
-#include "ui/qtimage/dib_qimage.h"
 #include "ui/source_view.h"
 
 #include <QAbstractItemView>

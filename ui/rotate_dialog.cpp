@@ -1,10 +1,10 @@
 #include "ui/rotate_dialog.h"
 
 #include "image/transform.h"
+#include "qtimage/dib_painter.h"
 #include "ui/control_edges.h"
 #include "ui/dialog_units.h"
 #include "ui/integer_field.h"
-#include "ui/qtimage/dib_painter.h"
 #include "ui/rotate_geometry.h"
 #include "ui/up_down_buttons.h"
 #include "ui/user_prompts.h"

@@ -1,14 +1,14 @@
 #include "ui/source_view.h"
 
-#include "app/program_paths.h"
+#include "desktop/program_paths.h"
 #include "image/loaders.h"
 #include "image/transform.h"
 #include "phone/selection.h"
 #include "plugins/plugin_host.h"
+#include "qtimage/dib_qimage.h"
 #include "ui/command_ids.h"
 #include "ui/output_panel.h"
 #include "ui/program_cursors.h"
-#include "ui/qtimage/dib_qimage.h"
 
 #include <QMouseEvent>
 #include <QPainter>

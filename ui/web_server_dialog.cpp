@@ -1,6 +1,6 @@
 #include "ui/web_server_dialog.h"
 
-#include "app/shell_open.h"
+#include "desktop/shell_open.h"
 #include "mail/mime_mail.h"
 #include "ui/dialog_units.h"
 #include "ui/integer_field.h"

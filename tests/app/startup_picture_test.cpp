@@ -1,8 +1,8 @@
 #include "app/startup_picture_wnd.h"
+#include "qtimage/dib_qimage.h"
 #include "tests/common/qt_test_support.h"
 #include "ui/command_ids.h"
 #include "ui/main_frame.h"
-#include "ui/qtimage/dib_qimage.h"
 #include "ui/source_view.h"
 
 #include <QFile>

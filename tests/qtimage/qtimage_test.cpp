@@ -1,7 +1,7 @@
 #include "image/loaders.h"
-#include "ui/qtimage/dib_clipboard.h"
-#include "ui/qtimage/dib_painter.h"
-#include "ui/qtimage/dib_qimage.h"
+#include "qtimage/dib_clipboard.h"
+#include "qtimage/dib_painter.h"
+#include "qtimage/dib_qimage.h"
 
 #include "common/test_pictures.h"
 #include "common/test_support.h"

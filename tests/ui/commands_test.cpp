@@ -6,7 +6,7 @@
 #include "ui/main_frame.h"
 #include "ui/source_view.h"
 
-#include "app/program_paths.h"
+#include "desktop/program_paths.h"
 
 #include <QAction>
 #include <QDesktopServices>

@@ -1,5 +1,5 @@
 // The whole road of a photo: open, select, every output format, save, mail, serve.
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
 #include "phone/formats.h"
 #include "tests/common/png_info.h"
 #include "tests/common/qt_test_support.h"

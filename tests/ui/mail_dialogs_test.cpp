@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/ui/delivery_test_support.h"
 #include "tests/ui/fake_prompts.h"

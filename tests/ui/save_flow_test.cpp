@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
 #include "phone/output_pipeline.h"
 #include "tests/common/png_info.h"
 #include "tests/common/qt_test_support.h"

@@ -1,7 +1,7 @@
-#include "ui/qtimage/dib_clipboard.h"
+#include "qtimage/dib_clipboard.h"
 
 #include "image/loaders.h"
-#include "ui/qtimage/dib_qimage.h"
+#include "qtimage/dib_qimage.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "app/settings_text_check.h"
+#include "desktop/settings_text_check.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
-#include "ui/qtimage/dib_painter.h"
+#include "qtimage/dib_painter.h"
 
-#include "ui/qtimage/dib_qimage.h"
+#include "qtimage/dib_qimage.h"
 
 #include <QPainter>
 

@@ -2,9 +2,9 @@
 // files too big or not files at all. Such a file is set aside and the program starts from
 // its defaults. The check errs towards caution, but folders, addresses and mail texts as
 // Qt writes them pass, markers and all, unless a marker follows a comma.
-#include "app/settings_store.h"
-#include "app/settings_text_check.h"
-#include "app/stored_settings.h"
+#include "desktop/settings_store.h"
+#include "desktop/settings_text_check.h"
+#include "desktop/stored_settings.h"
 #include "tests/common/qt_test_support.h"
 
 #include <QDataStream>

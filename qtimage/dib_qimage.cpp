@@ -1,4 +1,4 @@
-#include "ui/qtimage/dib_qimage.h"
+#include "qtimage/dib_qimage.h"
 
 #include <algorithm>
 #include <cstring>

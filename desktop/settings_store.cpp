@@ -1,6 +1,6 @@
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
 
-#include "app/settings_text_check.h"
+#include "desktop/settings_text_check.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "app/stored_settings.h"
+#include "desktop/stored_settings.h"
 
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/program_paths.h"
+#include "desktop/program_paths.h"
 
 #include <QCoreApplication>
 
