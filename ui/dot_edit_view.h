@@ -3,8 +3,8 @@
 // eyedropper. Every pen or fill release commits one undo step to the pipeline.
 #pragma once
 
+#include "phone/dot_edit_geometry.h"
 #include "ui/command_pane.h"
-#include "ui/dot_edit_geometry.h"
 #include "ui/hls_color.h"
 
 #include <QAbstractScrollArea>

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "image/dib.h"
+#include "phone/selection_geometry.h"
 #include "ui/adjust_dialog.h"
 #include "ui/command_pane.h"
-#include "ui/selection_geometry.h"
 
 #include <QImage>
 #include <QString>

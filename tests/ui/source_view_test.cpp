@@ -1,7 +1,7 @@
 #include "image/dib.h"
+#include "phone/selection_geometry.h"
 #include "tests/common/qt_test_support.h"
 #include "ui/output_panel.h"
-#include "ui/selection_geometry.h"
 #include "ui/source_view.h"
 
 #include <QPainter>
@@ -50,58 +50,6 @@ struct ViewRig {
 class SourceViewTest : public QObject {
     Q_OBJECT
 private slots:
-    void layoutArithmetic() {
-        PictureLayout small = LayoutPicture(400, 300, 100, 80);
-        QCOMPARE(small.rect, (ImageRect{150, 110, 250, 190}));
-        QCOMPARE(small.scale, 1.0);
-        PictureLayout fitted = LayoutPicture(400, 300, 400, 300);
-        QCOMPARE(fitted.rect, (ImageRect{13, 10, 386, 290}));
-        QCOMPARE(fitted.scale, 280.0 / 300.0);
-        // Exactly the inner size is fitted (scale 1 by the fit), not centred 1:1.
-        PictureLayout exact = LayoutPicture(400, 300, 380, 280);
-        QCOMPARE(exact.rect, (ImageRect{10, 10, 390, 290}));
-        QCOMPARE(exact.scale, 1.0);
-        // A client smaller than the margins yields no usable rectangle but no crash.
-        QVERIFY(LayoutPicture(15, 15, 100, 100).rect.Empty());
-    }
-
-    void trackingRectangles() {
-        const ImageRect picture{10, 10, 390, 290};
-        // Locked to 120 x 130, dragging up-left from (200, 200): the fit hangs from the press.
-        QCOMPARE(TrackNewSelection(200, 200, 100, 100, picture, true, 120, 130),
-                 (ImageRect{108, 100, 200, 200}));
-        QCOMPARE(TrackNewSelection(100, 100, 200, 200, picture, true, 120, 130),
-                 (ImageRect{100, 100, 192, 200}));
-        QCOMPARE(TrackNewSelection(100, 100, 200, 200, picture, false, 120, 130),
-                 (ImageRect{100, 100, 200, 200}));
-        // Clipped to the picture; a click without movement is empty.
-        QCOMPARE(TrackNewSelection(50, 50, 0, 0, picture, false, 120, 130),
-                 (ImageRect{10, 10, 50, 50}));
-        QVERIFY(TrackNewSelection(60, 60, 60, 60, picture, true, 120, 130).Empty());
-        QVERIFY(TrackNewSelection(0, 0, 5, 5, picture, false, 120, 130).Empty());
-        // Moving never leaves the picture and keeps the size.
-        const ImageRect selection{50, 50, 150, 120};
-        QCOMPARE(TrackMove(selection, picture, -30, 400), (ImageRect{10, 220, 110, 290}));
-        QCOMPARE(TrackMove(selection, picture, 350, 5), (ImageRect{290, 10, 390, 80}));
-        QCOMPARE(HandleRect(selection), (ImageRect{46, 46, 54, 54}));
-    }
-
-    void picturePixelsSurviveAResize() {
-        const PictureLayout before = LayoutPicture(400, 300, 1000, 800);
-        const ImageRect selection{100, 60, 250, 200};
-        const ImageRect pixels = SelectionToPicturePixels(selection, before, 1000, 800);
-        const PictureLayout after = LayoutPicture(800, 700, 1000, 800);
-        const ImageRect moved = PicturePixelsToSelection(pixels, after);
-        const ImageRect again = SelectionToPicturePixels(moved, after, 1000, 800);
-        QVERIFY(std::abs(again.left - pixels.left) <= 1 &&
-                std::abs(again.right - pixels.right) <= 1);
-        QVERIFY(std::abs(again.top - pixels.top) <= 1 &&
-                std::abs(again.bottom - pixels.bottom) <= 1);
-        // Rounding never reaches outside the picture.
-        const ImageRect whole = SelectionToPicturePixels(before.rect, before, 1000, 800);
-        QCOMPARE(whole, (ImageRect{0, 0, 1000, 800}));
-    }
-
     void bandDrawnTwiceRestoresThePixels() {
         QImage image(40, 30, QImage::Format_RGB32);
         QRandomGenerator random(7);

@@ -1,4 +1,4 @@
-#include "ui/selection_geometry.h"
+#include "phone/selection_geometry.h"
 
 #include "phone/selection.h"
 

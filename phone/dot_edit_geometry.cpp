@@ -1,4 +1,4 @@
-#include "ui/dot_edit_geometry.h"
+#include "phone/dot_edit_geometry.h"
 
 DotEditGeometry ComputeDotEditGeometry(int w, int h, int zoom, int cw, int ch, int scrollX,
                                        int scrollY) {
