@@ -4,6 +4,7 @@
 
 #include "image/dib.h"
 
+#include <compare>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -17,6 +18,8 @@ struct JpegSettings {
     bool optimizeCoding = false;
     bool fullChroma = false; // no subsampling of the colour planes
     bool flatTables = false; // one step size for every frequency instead of the usual tables
+
+    friend auto operator<=>(const JpegSettings&, const JpegSettings&) = default;
 };
 
 // Palette PNG (colour type 3) for images of 8 bits or fewer, with one PLTE entry per

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -111,24 +112,23 @@ public:
 
     int64_t Limit() const { return limit_; }
 
-    const Measured& Measure(uint32_t code) {
-        auto [it, fresh] = seen_.try_emplace(code);
+    const Measured& Measure(const OutputFormat& format) {
+        auto [it, fresh] = seen_.try_emplace(format);
         Measured& m = it->second;
         if (!fresh)
             return m;
         std::vector<uint8_t> bytes;
         DibPtr decoded;
         const PackedDib* shown = nullptr;
-        if (FormatCodeKind(code) == kFormatPng) {
-            const int colors = FormatCodeValue(code);
-            m.picture.reset(code & kFormatRunBias
-                                ? quantizer_.ReduceWithRunBias(colors, FormatCodeRunBias(code))
-                                : quantizer_.Reduce(colors, FormatCodeDither(code)));
+        if (format.IsPng()) {
+            m.picture.reset(format.UsesRunBias()
+                                ? quantizer_.ReduceWithRunBias(format.colors, format.runBias)
+                                : quantizer_.Reduce(format.colors, format.dither));
             m.made = m.picture && EncodeCompactPngQuick(m.picture.get(), &bytes);
             shown = m.picture.get();
         } else {
             // One way of writing only: the bytes are the saved file's.
-            m.made = HighQualitySavedBytes(SaveSource{base_, 75, code, base_}, false, &bytes);
+            m.made = HighQualitySavedBytes(SaveSource{base_, 75, format, base_}, false, &bytes);
             if (m.made)
                 decoded.reset(ReadJpegMemory(bytes.data(), bytes.size()));
             m.made = m.made && decoded;
@@ -140,16 +140,16 @@ public:
             return m;
         m.quick = int64_t(bytes.size());
         m.psnr = PsnrDb(shown, base_);
-        Consider(code, m);
+        Consider(format, m);
         return m;
     }
 
     // The saved file's bytes, -1 when it cannot be made.
-    int64_t Exact(uint32_t code) {
-        Measured& m = const_cast<Measured&>(Measure(code));
+    int64_t Exact(const OutputFormat& format) {
+        Measured& m = const_cast<Measured&>(Measure(format));
         if (m.made && m.exact < 0) {
             std::vector<uint8_t> bytes;
-            if (!HighQualitySavedBytes(SaveSource{m.picture.get(), 75, code, base_}, true,
+            if (!HighQualitySavedBytes(SaveSource{m.picture.get(), 75, format, base_}, true,
                                        &bytes)) {
                 m.made = false;
                 return -1;
@@ -157,41 +157,41 @@ public:
             ++filesMade_;
             m.exact = int64_t(bytes.size());
             m.colors = PaletteEntries(bytes);
-            Consider(code, m);
+            Consider(format, m);
         }
         return m.made ? m.exact : -1;
     }
 
     // The best known bytes of a format's file, -1 when it cannot be made.
-    int64_t SizeOf(uint32_t code) {
-        const Measured& m = Measure(code);
+    int64_t SizeOf(const OutputFormat& format) {
+        const Measured& m = Measure(format);
         return m.made ? m.Known() : -1;
     }
 
-    uint32_t BestCode() const { return bestCode_; }
+    const std::optional<OutputFormat>& Best() const { return best_; }
 
     // Writes the saved bytes of every format made and not yet written: when nothing fits
     // by the quick sizes, the real ones may, and the smallest reached is reported.
     void WriteAll() {
-        for (auto& [code, m] : seen_)
+        for (auto& [format, m] : seen_)
             if (m.made && m.exact < 0)
-                Exact(code);
+                Exact(format);
     }
 
     FitResult Result() {
         FitResult r;
-        if (bestCode_)
-            Exact(bestCode_); // the saved size is the one reported
+        if (best_)
+            Exact(*best_); // the saved size is the one reported
         r.filesMade = filesMade_;
-        r.fits = bestCode_ != 0;
+        r.fits = best_.has_value();
         if (r.fits) {
-            const Measured& m = seen_.at(bestCode_);
-            r.code = bestCode_;
+            const Measured& m = seen_.at(*best_);
+            r.format = *best_;
             r.size = m.exact;
             r.psnr = m.psnr;
             r.colorsUsed = m.colors;
         } else {
-            for (const auto& [code, m] : seen_)
+            for (const auto& [format, m] : seen_)
                 if (m.made && (r.size == 0 || m.Known() < r.size))
                     r.size = m.Known();
         }
@@ -199,22 +199,22 @@ public:
     }
 
 private:
-    void Consider(uint32_t code, const Measured& m) {
+    void Consider(const OutputFormat& format, const Measured& m) {
         if (m.Known() > limit_)
             return;
-        if (bestCode_ && bestCode_ != code) {
-            const Measured& best = seen_.at(bestCode_);
+        if (best_ && *best_ != format) {
+            const Measured& best = seen_.at(*best_);
             if (m.psnr < best.psnr || (m.psnr == best.psnr && m.Known() >= best.Known()))
                 return;
         }
-        bestCode_ = code;
+        best_ = format;
     }
 
     const PackedDib* base_;
     int64_t limit_;
     QualityQuantizer quantizer_;
-    std::map<uint32_t, Measured> seen_;
-    uint32_t bestCode_ = 0;
+    std::map<OutputFormat, Measured> seen_;
+    std::optional<OutputFormat> best_;
     int filesMade_ = 0;
 };
 
@@ -228,12 +228,12 @@ struct LevelResult {
 
 LevelResult FitColors(Search& search, int dither, int start, double step) {
     LevelResult r;
-    const int n =
-        LargestWithin(kQualityMinColors, kQualityMaxColors, start, step, search.Limit(), Log2,
-                      [&](int c) { return search.SizeOf(HighQualityPngCode(c, dither)); });
+    const int n = LargestWithin(
+        kQualityMinColors, kQualityMaxColors, start, step, search.Limit(), Log2,
+        [&](int c) { return search.SizeOf(OutputFormat::HighQualityPng(c, dither)); });
     if (n >= kQualityMinColors) {
         r.colors = n;
-        r.psnr = search.Measure(HighQualityPngCode(n, dither)).psnr;
+        r.psnr = search.Measure(OutputFormat::HighQualityPng(n, dither)).psnr;
     }
     return r;
 }
@@ -242,14 +242,16 @@ LevelResult FitColors(Search& search, int dither, int start, double step) {
 // (-1 when not even the strongest fits). The bias is searched as 255 - bias so that files
 // grow with the searched value.
 double PsnrWithRunBias(Search& search, int colors, int* bias) {
-    auto code = [&](int inverse) { return RunBiasPngCode(colors, kMaxRunBias - inverse); };
+    auto format = [&](int inverse) {
+        return OutputFormat::RunBiasPng(colors, kMaxRunBias - inverse);
+    };
     const int inverse =
         LargestWithin(0, kMaxRunBias - 1, kMaxRunBias - *bias, 1, search.Limit(), InverseBiasScale,
-                      [&](int i) { return search.SizeOf(code(i)); });
+                      [&](int i) { return search.SizeOf(format(i)); });
     if (inverse < 0)
         return -1;
     *bias = kMaxRunBias - inverse;
-    return search.Measure(code(inverse)).psnr;
+    return search.Measure(format(inverse)).psnr;
 }
 
 // PNG: the largest plain count without dithering first; then dithering levels in steps of
@@ -305,28 +307,27 @@ void FitPng(Search& search) {
 // The search chose by quick sizes; the saved files are a little smaller, so the chosen PNG
 // may afford a weaker run bias or more colours. Both are searched on the saved sizes.
 void PolishPng(Search& search) {
-    const uint32_t code = search.BestCode();
-    const int colors = FormatCodeValue(code);
-    if (code & kFormatRunBias) {
-        const int bias = FormatCodeRunBias(code);
-        LargestWithin(kMaxRunBias - bias, kMaxRunBias, kMaxRunBias - bias + 1, 1, search.Limit(),
-                      InverseBiasScale, [&](int inverse) {
-                          return inverse == kMaxRunBias
-                                     ? search.Exact(HighQualityPngCode(colors, 0))
-                                     : search.Exact(RunBiasPngCode(colors, kMaxRunBias - inverse));
+    const OutputFormat best = *search.Best();
+    const int colors = best.colors;
+    if (best.UsesRunBias()) {
+        LargestWithin(kMaxRunBias - best.runBias, kMaxRunBias, kMaxRunBias - best.runBias + 1, 1,
+                      search.Limit(), InverseBiasScale, [&](int inverse) {
+                          // No bias at all is the plain palette without dithering.
+                          return search.Exact(
+                              OutputFormat::RunBiasPng(colors, kMaxRunBias - inverse));
                       });
     } else {
-        const int dither = FormatCodeDither(code);
-        LargestWithin(colors, kQualityMaxColors, colors + 1, 0.05, search.Limit(), Log2,
-                      [&](int n) { return search.Exact(HighQualityPngCode(n, dither)); });
+        LargestWithin(
+            colors, kQualityMaxColors, colors + 1, 0.05, search.Limit(), Log2,
+            [&](int n) { return search.Exact(OutputFormat::HighQualityPng(n, best.dither)); });
     }
 }
 
 void FitJpeg(Search& search) {
-    for (int tables : {kJpegStandardTables, kJpegFlatTables})
+    for (bool flatTables : {false, true})
         for (bool fullChroma : {false, true})
             LargestWithin(1, 100, 100, 1, search.Limit(), QualityScale, [&](int q) {
-                return search.SizeOf(HighQualityJpegCode(q, fullChroma, tables));
+                return search.SizeOf(OutputFormat::HighQualityJpeg(q, fullChroma, flatTables));
             });
 }
 
@@ -345,9 +346,9 @@ FitResult FitToLimit(const PackedDib* base, Carrier carrier, FitKinds kinds) {
         FitPng(search);
     if (kinds.jpeg && rule.takesJpeg)
         FitJpeg(search);
-    if (!search.BestCode())
+    if (!search.Best())
         search.WriteAll();
-    if (FormatCodeKind(search.BestCode()) == kFormatPng)
+    if (search.Best() && search.Best()->IsPng())
         PolishPng(search);
     FitResult result = search.Result();
     // The search only keeps files within the limit; this states it where it matters.
@@ -362,7 +363,7 @@ std::string FitSummary(const FitResult& result, Carrier carrier) {
     if (result.fits)
         std::snprintf(text, sizeof text, "%s %lld バイト以内: %s (PSNR %.2f dB)", rule.name,
                       static_cast<long long>(rule.limit),
-                      FittedFormatText(result.code, result.colorsUsed, result.size).c_str(),
+                      FittedFormatText(result.format, result.colorsUsed, result.size).c_str(),
                       result.psnr);
     else if (result.size > 0)
         std::snprintf(

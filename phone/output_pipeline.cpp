@@ -30,19 +30,15 @@ std::string OutputPipeline::FormatText(int index) const {
     if (index >= 0 && size_t(index) < formats.size())
         return formats[size_t(index)].text;
     if (index == FittedFormatIndex() && HasFittedFormat())
-        return FittedFormatText(fittedCode_, fittedColors_, fittedSize_);
+        return FittedFormatText(fitted_, fittedColors_, fittedSize_);
     return {};
 }
 
-void OutputPipeline::UseFormatCode(uint32_t code) {
-    formatCode_ = code;
-    colorCount_ = FormatCodeValue(formatCode_);
-    if (FormatCodeKind(formatCode_) == kFormatJpeg) {
-        // The quality of a ".jpg" save under a PNG format stays that of a classic entry.
-        if (!IsHighQualityFormat(formatCode_))
-            jpegQuality_ = colorCount_;
-        colorCount_ = 0;
-    }
+void OutputPipeline::UseFormat(const OutputFormat& format) {
+    format_ = format;
+    // The quality of a ".jpg" save under a PNG format stays that of a classic entry.
+    if (format_.IsJpeg() && !format_.highQuality)
+        jpegQuality_ = format_.jpeg.quality;
     if (base_)
         RunConversion();
 }
@@ -51,23 +47,23 @@ bool OutputPipeline::SelectFormat(int index) {
     const auto formats = OutputFormats();
     if (index == FittedFormatIndex() && HasFittedFormat()) {
         formatIndex_ = index;
-        UseFormatCode(fittedCode_);
+        UseFormat(fitted_);
         return true;
     }
     if (index < 0 || size_t(index) >= formats.size())
         return false;
     formatIndex_ = listFormatIndex_ = index;
-    UseFormatCode(formats[size_t(index)].code);
+    UseFormat(formats[size_t(index)].format);
     return true;
 }
 
-bool OutputPipeline::SetFittedFormat(uint32_t code, int64_t savedSize) {
-    if (!IsHighQualityFormat(code) ||
-        (FormatCodeKind(code) != kFormatPng && FormatCodeKind(code) != kFormatJpeg))
+bool OutputPipeline::SetFittedFormat(const OutputFormat& format, int64_t savedSize) {
+    if (!format.highQuality)
         return false;
-    fittedCode_ = code;
+    hasFitted_ = true;
+    fitted_ = format;
     fittedSize_ = savedSize;
-    fittedColors_ = FormatCodeValue(code);
+    fittedColors_ = format.colors;
     return SelectFormat(FittedFormatIndex());
 }
 
@@ -110,28 +106,28 @@ bool OutputPipeline::UndoBaseImage() {
 void OutputPipeline::RunConversion() {
     output_.reset(base_ ? DibDuplicate(base_.get(), nullptr) : nullptr);
     if (output_) {
-        if (formatCode_ & kFormatGreyscale) {
+        if (format_.grey) {
             if (PackedDib* grey = ApplyPixelOperation(base_.get(), nullptr, GreyscaleOp, 0))
                 output_.reset(grey);
         }
-        if (output_->bitCount == 24 && IsHighQualityFormat(formatCode_)) {
+        const int colors = format_.colors;
+        if (output_->bitCount == 24 && format_.highQuality) {
             if (IsPng()) {
-                PackedDib* reduced = formatCode_ & kFormatRunBias
-                                         ? ReduceColorsWithRunBias(output_.get(), colorCount_,
-                                                                   FormatCodeRunBias(formatCode_))
-                                         : ReduceColorsHighQuality(output_.get(), colorCount_,
-                                                                   FormatCodeDither(formatCode_));
+                PackedDib* reduced =
+                    format_.UsesRunBias()
+                        ? ReduceColorsWithRunBias(output_.get(), colors, format_.runBias)
+                        : ReduceColorsHighQuality(output_.get(), colors, format_.dither);
                 if (reduced)
                     output_.reset(reduced);
             }
         } else if (output_->bitCount == 24) {
             PackedDib* reduced = nullptr;
-            if (formatCode_ & kFormatWebSafe)
+            if (format_.webPalette)
                 reduced = ReduceToWebSafe(output_.get());
-            else if (colorCount_ > 16)
-                reduced = ReduceColorsTo8Bit(output_.get(), colorCount_);
-            else if (colorCount_ >= 1)
-                reduced = ReduceColorsTo4Bit(output_.get(), colorCount_);
+            else if (colors > 16)
+                reduced = ReduceColorsTo8Bit(output_.get(), colors);
+            else if (colors >= 1)
+                reduced = ReduceColorsTo4Bit(output_.get(), colors);
             if (reduced)
                 output_.reset(reduced);
         }
@@ -164,13 +160,13 @@ uint32_t OutputPipeline::WriteTempOutput() {
     if (!output_ || !stream)
         return 0;
     int ok = 0;
-    if (!IsHighQualityFormat(formatCode_))
+    if (!format_.highQuality)
         ok = IsPng() ? WritePngStream(output_.get(), stream)
                      : WriteJpegStream(output_.get(), stream, jpegQuality_);
     else if (IsPng())
         ok = WriteCompactPngStream(output_.get(), stream);
     else // the base image, as a save writes it (phone/save.h)
-        ok = WriteJpegStream(base_.get(), stream, HighQualityJpegSettings(formatCode_));
+        ok = WriteJpegStream(base_.get(), stream, format_.jpeg);
     const int64_t size = temp_.End(ok != 0);
     return size < 0 ? 0 : uint32_t(uint64_t(size));
 }
@@ -180,7 +176,7 @@ SizeCheckResult OutputPipeline::CheckSize() {
 }
 
 SaveSource OutputPipeline::Source() const {
-    return SaveSource{output_.get(), jpegQuality_, formatCode_, base_.get()};
+    return SaveSource{output_.get(), jpegQuality_, format_, base_.get()};
 }
 
 SaveStatus OutputPipeline::WriteImageByExtension(const std::string& path) const {

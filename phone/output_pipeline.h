@@ -46,15 +46,15 @@ public:
 
     // A format found by fitting a carrier's limit (phone/fit_to_limit.h), with the bytes of
     // its saved file for the list text. It becomes the extra last entry of the list, replacing
-    // an earlier one, and is selected; false for a code that is no high-quality format. The
-    // list text follows the file each conversion makes: its bytes and palette entries.
-    bool SetFittedFormat(uint32_t code, int64_t savedSize);
-    bool HasFittedFormat() const { return fittedCode_ != 0; }
+    // an earlier one, and is selected; false for a format that is not high-quality. The list
+    // text follows the file each conversion makes: its bytes and palette entries.
+    bool SetFittedFormat(const OutputFormat& format, int64_t savedSize);
+    bool HasFittedFormat() const { return hasFitted_; }
     int FittedFormatIndex() const { return int(OutputFormats().size()); }
-    uint32_t FormatCode() const { return formatCode_; }
-    bool IsPng() const { return FormatCodeKind(formatCode_) == kFormatPng; }
-    int ColorCount() const { return colorCount_; }   // 0 for full colour and JPEG
-    int JpegQuality() const { return jpegQuality_; } // of the last JPEG entry chosen
+    const OutputFormat& Format() const { return format_; }
+    bool IsPng() const { return format_.IsPng(); }
+    int ColorCount() const { return format_.colors; } // 0 for full colour and JPEG
+    int JpegQuality() const { return jpegQuality_; }  // of the last classic JPEG entry chosen
 
     // Takes a new base image and runs the conversion. Not a commit: the history and every
     // dot edit are dropped. A commit: the previous base goes into the history.
@@ -90,17 +90,17 @@ public:
 
 private:
     void TakeBase(DibPtr image);
-    void UseFormatCode(uint32_t code);
+    void UseFormat(const OutputFormat& format);
 
     ProfileSelection profile_;
     int formatIndex_ = kDefaultFormatIndex;
-    uint32_t formatCode_ = 0;
-    int colorCount_ = 0;
+    OutputFormat format_;
     int jpegQuality_ = 75;
     int listFormatIndex_ = kDefaultFormatIndex; // the last entry of OutputFormats() chosen
-    uint32_t fittedCode_ = 0;
+    bool hasFitted_ = false;
+    OutputFormat fitted_;
     int64_t fittedSize_ = 0;
-    int fittedColors_ = 0; // palette entries of its file; the code's count until one is made
+    int fittedColors_ = 0; // palette entries of its file; the format's count until one is made
 
     DibPtr base_;
     DibPtr working_;

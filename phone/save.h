@@ -3,6 +3,7 @@
 
 #include "image/dib.h"
 #include "image/encoders.h"
+#include "phone/formats.h"
 
 #include <cstdint>
 #include <string>
@@ -29,7 +30,7 @@ SaveStatus WriteImageByExtension(const PackedDib* image, const std::string& path
 struct SaveSource {
     const PackedDib* image = nullptr; // the output image
     int jpegQuality = 75;             // of the last classic JPEG format chosen
-    uint32_t formatCode = 0;          // the selected format
+    OutputFormat format;              // the selected format
     const PackedDib* base = nullptr;  // encoded by the high-quality JPEG formats
 };
 
@@ -41,9 +42,6 @@ SaveStatus WriteImageByExtension(const SaveSource& source, const std::string& pa
 // The bytes that a save under a ".png" (`png`) or ".jpg" name would write, for the
 // high-quality formats; false when the source cannot be written that way.
 bool HighQualitySavedBytes(const SaveSource& source, bool png, std::vector<uint8_t>* bytes);
-
-// The JPEG coding of a high-quality JPEG format code.
-JpegSettings HighQualityJpegSettings(uint32_t formatCode);
 
 // A new file "~kt…" in the temporary folder holding the image as PNG (`png`) or JPEG, for
 // mail and the web server; the caller owns and deletes it. Empty when it cannot be made

@@ -117,8 +117,8 @@ COutputPanel::COutputPanel(QWidget* parent)
     connect(profiles_, &QComboBox::currentIndexChanged, this, &COutputPanel::OnProfileChanged);
     OnProfileChanged(profiles_->currentIndex());
 
-    for (const OutputFormat& format : OutputFormats())
-        formats_->addItem(QString::fromUtf8(format.text), format.code);
+    for (const FormatListEntry& entry : OutputFormats())
+        formats_->addItem(QString::fromUtf8(entry.text));
     formats_->setCurrentIndex(pipeline_.SelectedFormat());
     connect(formats_, &QComboBox::currentIndexChanged, this, &COutputPanel::OnFormatChanged);
     OnFormatChanged(formats_->currentIndex());
@@ -162,7 +162,7 @@ void COutputPanel::OnFormatChanged(int index) {
 FitResult COutputPanel::FitToLimit(Carrier carrier) {
     const FitResult result = ::FitToLimit(pipeline_.BaseImage(), carrier);
     if (result.fits)
-        pipeline_.SetFittedFormat(result.code, result.size);
+        pipeline_.SetFittedFormat(result.format, result.size);
     return result;
 }
 

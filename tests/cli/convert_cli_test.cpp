@@ -218,7 +218,7 @@ TEST_F(ConvertCliTest, FitToTheCarriersLimits) {
     const FitResult fit = FitToLimit(model.BaseImage(), Carrier::JSky);
     ASSERT_TRUE(fit.fits);
     const std::string written = std::string("out/kite-2560x1600") +
-                                (FormatCodeKind(fit.code) == kFormatPng ? ".png" : ".jpg");
+                                (fit.format.IsPng() ? ".png" : ".jpg");
     EXPECT_EQ(std::filesystem::file_size(dir_.file(written)), uintmax_t(fit.size));
     EXPECT_NE(run.out.find(written + "\n  " + FitSummary(fit, Carrier::JSky) + "\n"),
               std::string::npos)

@@ -121,7 +121,7 @@ private slots:
                 QVERIFY(info.valid);
                 const int colours = panel->Pipeline().ColorCount();
                 // The high-quality formats write only the colours used.
-                if (IsHighQualityFormat(panel->Pipeline().FormatCode()))
+                if (panel->Pipeline().Format().highQuality)
                     QVERIFY(info.paletteEntries >= 1 && info.paletteEntries <= colours);
                 else
                     QCOMPARE(info.paletteEntries, colours == 0 ? 0 : colours <= 16 ? 16 : 256);

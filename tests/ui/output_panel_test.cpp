@@ -236,7 +236,7 @@ private slots:
         panel->Formats()->setCurrentIndex(2);
         QCOMPARE(panel->Pipeline().ColorCount(), 8);
         panel->Formats()->setCurrentIndex(22);
-        QVERIFY(IsHighQualityFormat(panel->Pipeline().FormatCode()));
+        QVERIFY(panel->Pipeline().Format().highQuality);
     }
 };
 
