@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     case ParsedCommand::Action::Info:
         // Other formats than BMP, PNG and JPEG come through the plug-ins beside the program.
-        LoadPluginFolder(PluginFolderBesideExecutable());
+        LoadPluginsBesideExecutable();
         return RunInfoCommand(cmd.options.inputs, std::cout);
     case ParsedCommand::Action::Convert:
         break;

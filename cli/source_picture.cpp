@@ -15,11 +15,8 @@ bool BuiltInFormat(const std::string& path) {
 } // namespace
 
 DibPtr LoadSourcePicture(const std::string& path, std::string* error) {
-    static bool pluginsLoaded = false;
-    if (!pluginsLoaded && !BuiltInFormat(path)) {
-        LoadPluginFolder(PluginFolderBesideExecutable());
-        pluginsLoaded = true;
-    }
+    if (!BuiltInFormat(path))
+        LoadPluginsBesideExecutable();
     LoadError why = LoadError::None;
     DibPtr picture(LoadImageFile(path, &why));
     if (!picture) {

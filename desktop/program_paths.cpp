@@ -21,6 +21,3 @@ QString TransferPagePath() {
 QString UpdatePagePath() {
     return ExecutableFolder() + "help/update.htm";
 }
-QString PluginFolderPath() {
-    return ExecutableFolder() + "PlugIn/";
-}

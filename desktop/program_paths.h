@@ -13,6 +13,3 @@ QString HelpFilePath();
 QString PluginPagePath();
 QString TransferPagePath();
 QString UpdatePagePath();
-
-// PlugIn/ beside the executable, ending in "/".
-QString PluginFolderPath();

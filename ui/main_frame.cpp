@@ -5,6 +5,7 @@
 #include "desktop/shell_open.h"
 #include "desktop/stored_settings.h"
 #include "image/transform.h"
+#include "plugins/plugin_host.h"
 #include "qtimage/dib_clipboard.h"
 #include "qtimage/dib_qimage.h"
 #include "ui/about_dialog.h"
@@ -448,7 +449,7 @@ void CMainFrame::OnCustomSize() {
 }
 
 void CMainFrame::OnOpenPluginFolder() {
-    const QString folder = PluginFolderPath();
+    const QString folder = QString::fromStdString(PluginFolderBesideExecutable());
     QDir().mkpath(folder);
     ShellOpen(folder);
 }

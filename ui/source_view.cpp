@@ -1,6 +1,5 @@
 #include "ui/source_view.h"
 
-#include "desktop/program_paths.h"
 #include "image/loaders.h"
 #include "image/transform.h"
 #include "phone/selection.h"
@@ -22,7 +21,7 @@ QRect ToQRect(const ImageRect& r) {
 // The plug-ins are a process-wide list: load the folder once for the whole run.
 QString LoadPluginsOnce() {
     static const QString filter = [] {
-        LoadPluginFolder(PluginFolderPath().toStdString());
+        LoadPluginsBesideExecutable();
         return CountPluginFormats() > 0 ? QString::fromStdString(BuildPluginFilter()) : QString();
     }();
     return filter;

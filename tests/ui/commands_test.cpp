@@ -7,6 +7,7 @@
 #include "ui/source_view.h"
 
 #include "desktop/program_paths.h"
+#include "plugins/plugin_host.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -176,12 +177,13 @@ private slots:
         frame.RunCommand(kUpdateInfo);
         frame.RunCommand(kOpenPluginFolder);
         QDesktopServices::unsetUrlHandler("file");
-        QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(HelpFilePath()),
-                                            QUrl::fromLocalFile(PluginPagePath()),
-                                            QUrl::fromLocalFile(TransferPagePath()),
-                                            QUrl::fromLocalFile(UpdatePagePath()),
-                                            QUrl::fromLocalFile(PluginFolderPath())}));
-        QVERIFY(QFileInfo(PluginFolderPath()).isDir());
+        const QString plugins = QString::fromStdString(PluginFolderBesideExecutable());
+        QCOMPARE(
+            catcher.urls,
+            QList<QUrl>({QUrl::fromLocalFile(HelpFilePath()), QUrl::fromLocalFile(PluginPagePath()),
+                         QUrl::fromLocalFile(TransferPagePath()),
+                         QUrl::fromLocalFile(UpdatePagePath()), QUrl::fromLocalFile(plugins)}));
+        QVERIFY(QFileInfo(plugins).isDir());
     }
 
     void statusBarShowsTheStatusHalfWhileHovered() {
