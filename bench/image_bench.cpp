@@ -185,11 +185,11 @@ void BM_TransformRightAngle12Megapixels(benchmark::State& state) {
     if (SkipWithoutPhoto(state))
         return;
     const PackedDib* source = TwelveMegapixels();
-    const int code = int(state.range(0));
-    ReportMemory(state, ExtraPeak([&] { DibPtr(TransformRightAngle(code, source)); }),
+    const RightAngle transform = RightAngle(state.range(0));
+    ReportMemory(state, ExtraPeak([&] { DibPtr(TransformRightAngle(transform, source)); }),
                  PictureBytes(source), PictureBytes(source));
     for (auto _ : state) {
-        DibPtr turned(TransformRightAngle(code, source));
+        DibPtr turned(TransformRightAngle(transform, source));
         benchmark::DoNotOptimize(turned.get());
     }
 }

@@ -40,7 +40,8 @@ void QuarterTurn(const PackedDib* src, PackedDib* dst, bool clockwise) {
 
 } // namespace
 
-PackedDib* TransformRightAngle(int code, const PackedDib* source) {
+PackedDib* TransformRightAngle(RightAngle transform, const PackedDib* source) {
+    const int code = int(transform);
     const RgbView rgb(source);
     const PackedDib* src = rgb.get();
     if (!src)
@@ -90,7 +91,7 @@ PackedDib* RotateImage(int angle, const PackedDib* source) {
     if (angle == 0)
         return DibDuplicate(source, nullptr);
     if (angle % 90 == 0)
-        return TransformRightAngle(angle / 90, source);
+        return TransformRightAngle(RightAngle(angle / 90), source);
 
     const RgbView rgb(source);
     const PackedDib* src = rgb.get();
