@@ -4,6 +4,7 @@
 #pragma once
 
 #include "image/dib.h"
+#include "phone/editable_phone_image.h"
 #include "phone/formats.h"
 #include "phone/profile_selection.h"
 #include "phone/save.h"
@@ -16,7 +17,7 @@
 #include <functional>
 #include <string>
 
-class OutputPipeline {
+class OutputPipeline : public EditablePhoneImage {
 public:
     static constexpr int kHistorySlots = 32;
 
@@ -60,10 +61,10 @@ public:
     // dot edit are dropped. A commit: the previous base goes into the history.
     void SetBaseImage(DibPtr image, bool commit);
     // The dot editor's commit: the working copy becomes the base image.
-    void CommitWorkingCopy();
+    void CommitWorkingCopy() override;
     // Restores the previous base image; false when there is nothing to undo.
-    bool UndoBaseImage();
-    bool UndoAvailable() const { return history_[cursor_] != nullptr; }
+    bool UndoBaseImage() override;
+    bool UndoAvailable() const override { return history_[cursor_] != nullptr; }
 
     // Greyscale and colour reduction as the format asks, written to the temporary output
     // file and read back as the output image (none when that fails).
@@ -81,7 +82,7 @@ public:
 
     const PackedDib* BaseImage() const { return base_.get(); }
     const PackedDib* OutputImage() const { return output_.get(); }
-    PackedDib* WorkingCopy() { return working_.get(); }
+    PackedDib* WorkingCopy() override { return working_.get(); }
     const PackedDib* WorkingCopy() const { return working_.get(); }
     const std::string& TempOutputPath() const { return temp_.path(); }
 
