@@ -1,3 +1,4 @@
+#include "phone/phone_image_document.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "ui/command_ids.h"
@@ -100,10 +101,10 @@ private slots:
         QVERIFY(!lock->isChecked());
         QCOMPARE(lock->shortcut(), QKeySequence("Ctrl+L"));
         lock->trigger();
-        QVERIFY(frame.SourceView()->AspectLock());
+        QVERIFY(frame.Document().AspectLock());
         QVERIFY(lock->isChecked());
         frame.RunCommand(kAspectLock);
-        QVERIFY(!frame.SourceView()->AspectLock());
+        QVERIFY(!frame.Document().AspectLock());
         QVERIFY(!lock->isChecked());
     }
 

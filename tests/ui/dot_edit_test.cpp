@@ -31,7 +31,7 @@ struct Editor {
 
     Editor(DibPtr picture, int cw, int ch, int zoomCommand = kZoom6) {
         pipeline.SetBaseImage(std::move(picture), false);
-        view.SetPipeline(&pipeline);
+        view.SetPhoneImage(&pipeline);
         view.HandleCommand(zoomCommand);
         const PackedDib* w = pipeline.WorkingCopy();
         const int z = view.Zoom();
@@ -258,7 +258,7 @@ private slots:
     void noWorkingCopyIgnoresEverything() {
         OutputPipeline pipeline;
         CDotEditView view;
-        view.SetPipeline(&pipeline);
+        view.SetPhoneImage(&pipeline);
         view.resize(200, 200);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
