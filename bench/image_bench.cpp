@@ -101,7 +101,8 @@ bool SkipWithoutPhoto(benchmark::State& state) {
 void BM_JpegReadJpegFile(benchmark::State& state) {
     if (SkipWithoutPhoto(state))
         return;
-    ReportMemory(state, ExtraPeak([] { DibPtr(ReadJpegFile(kPhoto)); }), 0, PictureBytes(Photo()));
+    ReportMemory(state, ExtraPeak([] { const DibPtr made = ReadJpegFile(kPhoto); }), 0,
+                 PictureBytes(Photo()));
     for (auto _ : state) {
         DibPtr dib(ReadJpegFile(kPhoto));
         benchmark::DoNotOptimize(dib.get());
@@ -146,7 +147,7 @@ void BM_PngReadPngFile(benchmark::State& state) {
         state.SkipWithError("could not write the PNG");
         return;
     }
-    ReportMemory(state, ExtraPeak([] { DibPtr(ReadPngFile(LargePng())); }), 0,
+    ReportMemory(state, ExtraPeak([] { const DibPtr made = ReadPngFile(LargePng()); }), 0,
                  PictureBytes(Photo()));
     for (auto _ : state) {
         DibPtr dib(ReadPngFile(LargePng()));
@@ -171,8 +172,8 @@ void BM_Rotate12MegapixelsBy30(benchmark::State& state) {
     if (SkipWithoutPhoto(state))
         return;
     const PackedDib* source = TwelveMegapixels();
-    ReportMemory(state, ExtraPeak([&] { DibPtr(RotateImage(30, source)); }), PictureBytes(source),
-                 PictureBytes(source));
+    ReportMemory(state, ExtraPeak([&] { const DibPtr made = RotateImage(30, source); }),
+                 PictureBytes(source), PictureBytes(source));
     for (auto _ : state) {
         DibPtr turned(RotateImage(30, source));
         benchmark::DoNotOptimize(turned.get());
@@ -186,7 +187,8 @@ void BM_TransformRightAngle12Megapixels(benchmark::State& state) {
         return;
     const PackedDib* source = TwelveMegapixels();
     const RightAngle transform = RightAngle(state.range(0));
-    ReportMemory(state, ExtraPeak([&] { DibPtr(TransformRightAngle(transform, source)); }),
+    ReportMemory(state,
+                 ExtraPeak([&] { const DibPtr made = TransformRightAngle(transform, source); }),
                  PictureBytes(source), PictureBytes(source));
     for (auto _ : state) {
         DibPtr turned(TransformRightAngle(transform, source));

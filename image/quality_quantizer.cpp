@@ -84,7 +84,7 @@ QualityQuantizer::Palette* QualityQuantizer::PaletteFor(int colors) {
     return slot->result ? slot.get() : nullptr;
 }
 
-PackedDib* QualityQuantizer::Reduce(int colors, int ditherPercent) {
+DibPtr QualityQuantizer::Reduce(int colors, int ditherPercent) {
     if (!Ready())
         return nullptr;
     KeepLibraryOnThisThread();
@@ -125,17 +125,17 @@ PackedDib* QualityQuantizer::Reduce(int colors, int ditherPercent) {
     }
     dib->colorsUsed = made->count;
     std::memmove(DibBits(dib.get()), oldBits, pixelBytes);
-    return dib.release();
+    return dib;
 }
 
 const PackedDib* QualityQuantizer::Unbiased(int colors) {
     DibPtr& slot = unbiased_[colors];
     if (!slot)
-        slot.reset(Reduce(colors, 0));
+        slot = Reduce(colors, 0);
     return slot.get();
 }
 
-PackedDib* QualityQuantizer::ReduceWithRunBias(int colors, int runBias) {
+DibPtr QualityQuantizer::ReduceWithRunBias(int colors, int runBias) {
     if (!Ready())
         return nullptr;
     colors = std::clamp(colors, kQualityMinColors, kQualityMaxColors);
@@ -164,15 +164,15 @@ PackedDib* QualityQuantizer::ReduceWithRunBias(int colors, int runBias) {
                 row[x] = above[x];
         }
     }
-    return out.release();
+    return out;
 }
 
-PackedDib* ReduceColorsHighQuality(const PackedDib* image, int colors, int ditherPercent) {
+DibPtr ReduceColorsHighQuality(const PackedDib* image, int colors, int ditherPercent) {
     QualityQuantizer quantizer(image);
     return quantizer.Reduce(colors, ditherPercent);
 }
 
-PackedDib* ReduceColorsWithRunBias(const PackedDib* image, int colors, int runBias) {
+DibPtr ReduceColorsWithRunBias(const PackedDib* image, int colors, int runBias) {
     QualityQuantizer quantizer(image);
     return quantizer.ReduceWithRunBias(colors, runBias);
 }

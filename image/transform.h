@@ -18,7 +18,7 @@ int ResampleImage(PackedDib* dest, int dx0, int dy0, int dx1, int dy1, const Pac
 // The lossless transforms, by their transform codes. The menu's "horizontal" flip turns the
 // picture upside down and its "vertical" flip mirrors it.
 enum class RightAngle : int {
-    Clockwise = 1,        // a quarter turn clockwise
+    Clockwise = 1, // a quarter turn clockwise
     HalfTurn = 2,
     CounterClockwise = 3, // a quarter turn counter-clockwise
     UpsideDown = 4,       // rows in reverse order
@@ -28,7 +28,7 @@ enum class RightAngle : int {
 // Turns the picture clockwise by whole degrees; multiples of 90 go to TransformRightAngle
 // with angle / 90 as the code, so 360 turns it upside down and 450 mirrors it. None when
 // out of memory.
-PackedDib* RotateImage(int angle, const PackedDib* source);
+[[nodiscard]] DibPtr RotateImage(int angle, const PackedDib* source);
 
 // None when out of memory; any other code than the five gives a black picture.
-PackedDib* TransformRightAngle(RightAngle transform, const PackedDib* source);
+[[nodiscard]] DibPtr TransformRightAngle(RightAngle transform, const PackedDib* source);

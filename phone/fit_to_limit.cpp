@@ -121,16 +121,16 @@ public:
         DibPtr decoded;
         const PackedDib* shown = nullptr;
         if (format.IsPng()) {
-            m.picture.reset(format.UsesRunBias()
-                                ? quantizer_.ReduceWithRunBias(format.colors, format.runBias)
-                                : quantizer_.Reduce(format.colors, format.dither));
+            m.picture = format.UsesRunBias()
+                            ? quantizer_.ReduceWithRunBias(format.colors, format.runBias)
+                            : quantizer_.Reduce(format.colors, format.dither);
             m.made = m.picture && EncodeCompactPngQuick(m.picture.get(), &bytes);
             shown = m.picture.get();
         } else {
             // One way of writing only: the bytes are the saved file's.
             m.made = HighQualitySavedBytes(SaveSource{base_, 75, format, base_}, false, &bytes);
             if (m.made)
-                decoded.reset(ReadJpegMemory(bytes.data(), bytes.size()));
+                decoded = ReadJpegMemory(bytes.data(), bytes.size());
             m.made = m.made && decoded;
             m.exact = int64_t(bytes.size());
             shown = decoded.get();

@@ -69,7 +69,7 @@ bool OutputPipeline::SetFittedFormat(const OutputFormat& format, int64_t savedSi
 
 void OutputPipeline::TakeBase(DibPtr image) {
     base_ = std::move(image);
-    working_.reset(base_ ? DibDuplicate(base_.get(), nullptr) : nullptr);
+    working_ = base_ ? DibDuplicate(base_.get(), nullptr) : nullptr;
     RunConversion();
 }
 
@@ -104,24 +104,24 @@ bool OutputPipeline::UndoBaseImage() {
 }
 
 void OutputPipeline::RunConversion() {
-    output_.reset(base_ ? DibDuplicate(base_.get(), nullptr) : nullptr);
+    output_ = base_ ? DibDuplicate(base_.get(), nullptr) : nullptr;
     if (output_) {
         if (format_.grey) {
-            if (PackedDib* grey = ApplyPixelOperation(base_.get(), nullptr, GreyscaleOp, 0))
-                output_.reset(grey);
+            if (DibPtr grey = ApplyPixelOperation(base_.get(), nullptr, GreyscaleOp, 0))
+                output_ = std::move(grey);
         }
         const int colors = format_.colors;
         if (output_->bitCount == 24 && format_.highQuality) {
             if (IsPng()) {
-                PackedDib* reduced =
+                DibPtr reduced =
                     format_.UsesRunBias()
                         ? ReduceColorsWithRunBias(output_.get(), colors, format_.runBias)
                         : ReduceColorsHighQuality(output_.get(), colors, format_.dither);
                 if (reduced)
-                    output_.reset(reduced);
+                    output_ = std::move(reduced);
             }
         } else if (output_->bitCount == 24) {
-            PackedDib* reduced = nullptr;
+            DibPtr reduced;
             if (format_.webPalette)
                 reduced = ReduceToWebSafe(output_.get());
             else if (colors > 16)
@@ -129,7 +129,7 @@ void OutputPipeline::RunConversion() {
             else if (colors >= 1)
                 reduced = ReduceColorsTo4Bit(output_.get(), colors);
             if (reduced)
-                output_.reset(reduced);
+                output_ = std::move(reduced);
         }
         // A failed write must not show an older file's picture.
         const uint32_t size = WriteTempOutput();
@@ -141,15 +141,14 @@ void OutputPipeline::RunConversion() {
         output_.reset();
         std::vector<PaletteColor> palette;
         if (written)
-            output_.reset(IsPng() ? ReadPngFile(temp_.path(), &palette)
-                                  : ReadJpegFile(temp_.path()));
+            output_ = IsPng() ? ReadPngFile(temp_.path(), &palette) : ReadJpegFile(temp_.path());
         // Unused and repeated colours are left out of the file, so it may hold fewer.
         if (fitted && output_ && IsPng())
             fittedColors_ = int(palette.size());
         // Our files of 2 and 4 colours have 1 and 2 bits; the picture is kept at 8 so that
         // every writer and view takes it.
         if (output_ && output_->bitCount < 4)
-            output_.reset(DibConvertDepth(output_.get(), 8));
+            output_ = DibConvertDepth(output_.get(), 8);
     }
     if (onChanged_)
         onChanged_();

@@ -74,10 +74,10 @@ public:
     uint32_t WriteTempOutput();
 
     // Size check: writes the temporary output file and judges its size.
-    SizeCheckResult CheckSize();
+    [[nodiscard]] SizeCheckResult CheckSize();
     // Save and delivery of the output image (see phone/save.h).
-    SaveStatus WriteImageByExtension(const std::string& path) const;
-    std::string MakeDeliveryCopy() const;
+    [[nodiscard]] SaveStatus WriteImageByExtension(const std::string& path) const;
+    [[nodiscard]] std::string MakeDeliveryCopy() const;
     SaveSource Source() const;
 
     const PackedDib* BaseImage() const { return base_.get(); }

@@ -109,7 +109,7 @@ bool PhoneImageDocument::SetPicture(DibPtr picture) {
     picture_.reset();
     // Deep BMP and plug-in pictures arrive at 16 or 32 bits, clipboard ones at any depth.
     if (picture && DibBitCount(picture.get()) != 24)
-        picture.reset(DibConvertDepth(picture.get(), 24));
+        picture = DibConvertDepth(picture.get(), 24);
     if (!picture) {
         selection_ = {};
         if (had)
@@ -126,7 +126,7 @@ PictureLoad PhoneImageDocument::OpenPicture(const std::string& path) {
     if (!BuiltInFormat(path))
         LoadPluginsBesideExecutable();
     LoadError why = LoadError::None;
-    DibPtr loaded(LoadImageFile(path, &why));
+    DibPtr loaded = LoadImageFile(path, &why);
     if (!loaded)
         return {false, LoadErrorText(why)};
     if (!SetPicture(std::move(loaded)))
@@ -137,7 +137,7 @@ PictureLoad PhoneImageDocument::OpenPicture(const std::string& path) {
 bool PhoneImageDocument::TurnPicture(RightAngle transform) {
     if (!picture_)
         return false;
-    return ReplacePicture(DibPtr(TransformRightAngle(transform, picture_.get())));
+    return ReplacePicture(TransformRightAngle(transform, picture_.get()));
 }
 
 bool PhoneImageDocument::ReplacePicture(DibPtr picture) {

@@ -124,7 +124,7 @@ public:
     // The phone image: read access for drawing, saving and delivery.
     const OutputPipeline& Pipeline() const { return pipeline_; }
     // Writes the temporary output file with the current format and judges its size.
-    SizeCheckResult CheckSize();
+    [[nodiscard]] SizeCheckResult CheckSize();
 
     // The dot editor's side.
     PackedDib* WorkingCopy() override { return pipeline_.WorkingCopy(); }

@@ -48,14 +48,14 @@ QByteArray DibToBmpFile(const PackedDib* dib) {
     return file;
 }
 
-PackedDib* DibFromClipboard(QClipboard* clipboard) {
+DibPtr DibFromClipboard(QClipboard* clipboard) {
     clipboard = ClipboardOrDefault(clipboard);
     const QMimeData* mime = clipboard ? clipboard->mimeData() : nullptr;
     if (!mime)
         return nullptr;
     if (mime->hasFormat(kBmpMimeType)) {
         const QByteArray bytes = mime->data(kBmpMimeType);
-        if (PackedDib* dib = LoadBmpMemory(bytes.constData(), size_t(bytes.size())))
+        if (DibPtr dib = LoadBmpMemory(bytes.constData(), size_t(bytes.size())))
             return dib;
     }
     if (mime->hasImage())

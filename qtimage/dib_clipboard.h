@@ -17,7 +17,7 @@ QByteArray DibToBmpFile(const PackedDib* dib);
 // New image from the clipboard (the application's clipboard when none is given): the BMP
 // data when it is there and readable, else the ordinary image. Palette pictures come out at
 // 24 bits. None when the clipboard holds no picture.
-PackedDib* DibFromClipboard(QClipboard* clipboard = nullptr);
+[[nodiscard]] DibPtr DibFromClipboard(QClipboard* clipboard = nullptr);
 
 // Puts a copy of the picture on the clipboard; 1 when it took it, else 0. The picture stays
 // the caller's.

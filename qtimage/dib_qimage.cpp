@@ -19,7 +19,7 @@ void CopyRowsToRgb32(const PackedDib* dib, const QRect& area, QImage& out) {
 
 } // namespace
 
-PackedDib* DibFromDeviceBitmap(const QImage& bitmap) {
+DibPtr DibFromDeviceBitmap(const QImage& bitmap) {
     if (bitmap.isNull())
         return nullptr;
     QImage image = bitmap;
@@ -91,7 +91,7 @@ PackedDib* DibFromDeviceBitmap(const QImage& bitmap) {
             std::memcpy(out, in, rowBytes);
         }
     }
-    return dib.release();
+    return dib;
 }
 
 QImage DibToQImage(const PackedDib* dib) {

@@ -10,7 +10,7 @@
 
 // New image of the bitmap's depth and size (1, 8, 16, 24 or 32 bits; formats without a
 // packed-bitmap equivalent come out at 32 bits), or none for a null bitmap.
-PackedDib* DibFromDeviceBitmap(const QImage& bitmap);
+[[nodiscard]] DibPtr DibFromDeviceBitmap(const QImage& bitmap);
 
 // An RGB32 copy of the picture for drawing; a null image for none.
 QImage DibToQImage(const PackedDib* dib);

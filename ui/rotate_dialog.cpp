@@ -27,10 +27,10 @@ CRotateDlg::CRotateDlg(const PackedDib* source, UserPrompts* prompts, QWidget* p
 
     const QSize thumb = source ? RotateThumbnailSize(source->width, source->height) : QSize();
     if (!thumb.isEmpty())
-        thumbnail_.reset(DibCreate(DibBitCount(source), thumb.width(), thumb.height()));
+        thumbnail_ = DibCreate(DibBitCount(source), thumb.width(), thumb.height());
     if (thumbnail_) {
         ResampleImage(thumbnail_.get(), 0, 0, -1, -1, source, 0, 0, -1, -1);
-        preview_.reset(DibDuplicate(thumbnail_.get(), nullptr));
+        preview_ = DibDuplicate(thumbnail_.get(), nullptr);
         boxSide_ = PreviewBoxSide(thumb);
     }
 

@@ -140,9 +140,9 @@ TEST(CompactPng, WritingWhatWasReadBackGivesTheSameBytes) {
 TEST(QualityQuantizer, TheSameRequestGivesTheSamePixelsWhateverCameBefore) {
     const DibPtr photo = PhotoLikePicture(80, 60);
     QualityQuantizer busy(photo.get());
-    DibPtr(busy.Reduce(40, 0));
-    DibPtr(busy.Reduce(12, 50));
-    DibPtr(busy.ReduceWithRunBias(12, 90));
+    (void)busy.Reduce(40, 0);
+    (void)busy.Reduce(12, 50);
+    (void)busy.ReduceWithRunBias(12, 90);
     const DibPtr late(busy.Reduce(12, 100));
     const DibPtr lateBiased(busy.ReduceWithRunBias(40, 20));
     const DibPtr fresh(ReduceColorsHighQuality(photo.get(), 12, 100));
