@@ -157,6 +157,7 @@ DibPtr PhoneImageDocument::ExchangePicture(DibPtr picture) {
                           DibHeight(picture_.get()) == DibHeight(picture.get());
     if (!sameSize) {
         DibPtr previous = std::move(picture_);
+        Note(kPictureChanged | kSelectionChanged);
         SetPicture(std::move(picture));
         return previous;
     }

@@ -6,7 +6,6 @@
 #include "ui/hls_color.h"
 
 #include <QImage>
-#include <QPoint>
 #include <QWidget>
 
 class CColorSelector;
