@@ -41,7 +41,7 @@ protected:
 // The result of opening a picture file.
 struct [[nodiscard]] PictureLoad {
     bool loaded = false;
-    std::string reason; // why not, for messages ("the file cannot be opened", ...)
+    std::string reason; // why not, for messages ("file missing or unreadable", ...)
 };
 
 class PhoneImageDocument : public EditablePhoneImage {
