@@ -17,7 +17,7 @@
 #include <functional>
 #include <string>
 
-class OutputPipeline : public EditablePhoneImage {
+class OutputPipeline final : public EditablePhoneImage {
 public:
     static constexpr int kHistorySlots = 32;
 

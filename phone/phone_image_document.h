@@ -44,7 +44,7 @@ struct [[nodiscard]] PictureLoad {
     std::string reason; // why not, for messages ("file missing or unreadable", ...)
 };
 
-class PhoneImageDocument : public EditablePhoneImage {
+class PhoneImageDocument final : public EditablePhoneImage {
 public:
     // Values outside their lists fall back to their defaults (see OutputPipeline). Creates
     // the temporary output file.
