@@ -54,6 +54,9 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
         if (arg == "--help" || arg == "-h") {
             cmd.action = ParsedCommand::Action::Help;
             return cmd;
+        } else if (arg == "--version") {
+            cmd.action = ParsedCommand::Action::Version;
+            return cmd;
         } else if (arg == "--list-profiles") {
             cmd.action = ParsedCommand::Action::ListProfiles;
         } else if (arg == "--list-formats") {

@@ -38,7 +38,7 @@ struct ConvertOptions {
 };
 
 struct ParsedCommand {
-    enum class Action { Convert, Help, ListProfiles, ListFormats, Info };
+    enum class Action { Convert, Help, Version, ListProfiles, ListFormats, Info };
     Action action = Action::Convert;
     ConvertOptions options;
     std::string error; // a usage error when not empty

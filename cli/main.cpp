@@ -20,6 +20,9 @@ int main(int argc, char** argv) {
     case ParsedCommand::Action::Help:
         std::cout << kUsage;
         return kExitOk;
+    case ParsedCommand::Action::Version:
+        std::cout << "mokoa-convert " MOKOA_VERSION "\n";
+        return kExitOk;
     case ParsedCommand::Action::ListProfiles:
         PrintProfileList(std::cout, cmd.options.customWidth, cmd.options.customHeight);
         return kExitOk;

@@ -58,6 +58,7 @@ Lists:
   --list-profiles    the profile list with indices and sizes
   --list-formats     the format list with indices
   --info FILE...     each picture's size and bit count, or why it cannot be read
+  --version          the program's version
 
 Exit status: 0 all written and within both carriers' limits, 3 all written but some
 file over a limit, 1 some input could not be read or written, 2 bad usage.
