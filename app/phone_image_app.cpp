@@ -11,7 +11,7 @@ CPhoneImageApp::CPhoneImageApp(int& argc, char** argv) : QApplication(argc, argv
     setOrganizationName(kOrganisationName);
     setApplicationName(QString::fromUtf8(kApplicationName));
     // The desktop entry's name without ".desktop": docks and task bars find the icon by it.
-    setDesktopFileName("org.mokoa.Mokoa");
+    setDesktopFileName("org.mokoa.mokoa");
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/mokoa/mokoa-%1.png").arg(size));
