@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, only those that are missing.
-#   scripts/install-deps.sh build [test] [bench] [fuzz]
+#   scripts/install-deps.sh build [test] [package] [bench] [fuzz] [assets]
 set -euo pipefail
 
 build_pkgs=(
@@ -15,11 +15,18 @@ test_pkgs=(
   python3 python3-aiosmtpd curl
   xvfb xauth zbar-tools
 )
+package_pkgs=(
+  dpkg-dev file man-db appstream desktop-file-utils
+)
 bench_pkgs=(
   imagemagick libvips-tools pngquant nginx wrk time
 )
 fuzz_pkgs=(
   clang-14 libclang-rt-14-dev
+)
+# Redrawing the pictures with scripts/make-assets.py.
+assets_pkgs=(
+  imagemagick librsvg2-bin fonts-ipafont-gothic
 )
 
 wanted=()
@@ -27,9 +34,11 @@ for group in "$@"; do
   case "$group" in
     build) wanted+=("${build_pkgs[@]}") ;;
     test) wanted+=("${test_pkgs[@]}") ;;
+    package) wanted+=("${package_pkgs[@]}") ;;
     bench) wanted+=("${bench_pkgs[@]}") ;;
     fuzz) wanted+=("${fuzz_pkgs[@]}") ;;
-    *) echo "install-deps: unknown group '$group' (build, test, bench, fuzz)" >&2; exit 2 ;;
+    assets) wanted+=("${assets_pkgs[@]}") ;;
+    *) echo "install-deps: unknown group '$group' (build, test, package, bench, fuzz, assets)" >&2; exit 2 ;;
   esac
 done
 
