@@ -19,8 +19,8 @@ case "${1:-}" in
     ;;
   package)
     scripts/install-deps.sh build package
-    deb=$(scripts/build-package.sh | tail -1)
-    exec scripts/check-package.sh deb "$deb"
+    scripts/build-package.sh
+    exec scripts/check-package.sh deb build/package/mokoa_*.deb
     ;;
   *)
     sed -n '2,4p' "$0" | sed 's/^# //'
