@@ -12,6 +12,9 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <utility>
+#include <vector>
+
 class HiDpiAssetsTest : public QObject {
     Q_OBJECT
 private slots:
