@@ -26,7 +26,41 @@
 #include <QTest>
 #include <QUrl>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 using namespace deliverytest;
+
+namespace {
+
+// Takes the right to bind ports below 1024 from this thread's effective set, as a user
+// without it has, and gives it back at the end; the server binds on the calling thread.
+class WithoutLowPortRight {
+public:
+    WithoutLowPortRight() {
+        if (::syscall(SYS_capget, &header_, data_) != 0)
+            return;
+        auto& word = data_[CAP_TO_INDEX(CAP_NET_BIND_SERVICE)].effective;
+        had_ = (word & CAP_TO_MASK(CAP_NET_BIND_SERVICE)) != 0;
+        word &= ~CAP_TO_MASK(CAP_NET_BIND_SERVICE);
+        if (had_)
+            ::syscall(SYS_capset, &header_, data_);
+    }
+    ~WithoutLowPortRight() {
+        if (!had_)
+            return;
+        data_[CAP_TO_INDEX(CAP_NET_BIND_SERVICE)].effective |= CAP_TO_MASK(CAP_NET_BIND_SERVICE);
+        ::syscall(SYS_capset, &header_, data_);
+    }
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data_[_LINUX_CAPABILITY_U32S_3] = {};
+    bool had_ = false;
+};
+
+} // namespace
 
 class WebServerDialogTest : public QObject {
     Q_OBJECT
@@ -157,6 +191,33 @@ private slots:
         QVERIFY(!dialog.IsServing());
         QCOMPARE(dialog.StartStopButton()->text(), QString("起動"));
         QVERIFY(dialog.UrlEdit()->text().isEmpty());
+    }
+
+    void portRefusedForLackOfRightMovesOnAndSaysSo() {
+        FakePrompts prompts;
+        CWebServerDlg dialog(QString(), &prompts);
+        const WithoutLowPortRight user;
+        {
+            QTcpServer probe;
+            if (probe.listen(QHostAddress::Any, 80))
+                QSKIP("port 80 can be bound without the right here");
+        }
+        dialog.PortEdit()->setText("80");
+        dialog.StartStop();
+        QVERIFY2(dialog.IsServing(), qPrintable(prompts.messages.join('\n')));
+        QVERIFY(prompts.messages.isEmpty());
+        const int port = dialog.Port();
+        QVERIFY(port >= 8080 && port <= 8099);
+        QCOMPARE(dialog.PortEdit()->text(), QString::number(port));
+        QCOMPARE(dialog.UrlEdit()->text(), QStringLiteral("http://%1:%2/")
+                                               .arg(dialog.HostBox()->currentData().toString())
+                                               .arg(port));
+        QCOMPARE(
+            dialog.PortNote()->text(),
+            QStringLiteral("ポート80は管理者権限が必要なため\nポート%1で起動しました。").arg(port));
+        QVERIFY(Fetch(port, "GET / HTTP/1.0\r\n\r\n").startsWith("HTTP/1.0 200\r\n"));
+        dialog.StartStop();
+        QVERIFY(dialog.PortNote()->text().isEmpty());
     }
 
     void port65535StartsOn80() {
