@@ -56,8 +56,7 @@ size_t CAcceptThread::ConnectionCount() const {
 
 void CAcceptThread::RemoveConnection(CWebConnection* connection) {
     std::lock_guard lock(lock_);
-    std::erase_if(connections_,
-                  [connection](const Answering& a) { return a.connection == connection; });
+    std::erase(connections_, connection);
     // Under the lock: once it is released the accept thread may end and the server go.
     connectionsChanged_.notify_all();
 }
@@ -172,15 +171,9 @@ void CAcceptThread::Admit(std::unique_ptr<CTcpSocket> socket, Clock::time_point 
 }
 
 bool CAcceptThread::MakeRoom(uint32_t peer) {
-    size_t fromPeer = 0, total = readers_.size();
-    {
-        std::lock_guard lock(lock_);
-        total += connections_.size();
-        for (const Answering& a : connections_)
-            fromPeer += a.peer == peer;
-    }
-    for (const auto& reader : readers_)
-        fromPeer += reader->Peer() == peer;
+    const size_t total = readers_.size() + ConnectionCount();
+    const size_t fromPeer = size_t(std::count_if(
+        readers_.begin(), readers_.end(), [peer](const auto& r) { return r->Peer() == peer; }));
     const bool peerFull = fromPeer >= kMaxPerPeer;
     if (!peerFull && total < kMaxConnections)
         return true;
@@ -196,7 +189,6 @@ bool CAcceptThread::MakeRoom(uint32_t peer) {
 
 void CAcceptThread::Answer(CRequestReader& request, Clock::time_point now) {
     std::unique_ptr<CTcpSocket> socket = request.TakeSocket();
-    const uint32_t peer = socket->PeerAddress();
     socket->SetWaitLimit(server_.RequestWait());
     socket->SetAbortHandle(server_.stopEvent_);
     socket->SetAbortGrace(CWebServer::kStopGrace);
@@ -207,7 +199,7 @@ void CAcceptThread::Answer(CRequestReader& request, Clock::time_point now) {
     connection->postBodyLength_ = request.BodyLength();
     {
         std::lock_guard lock(lock_);
-        connections_.push_back({connection, peer});
+        connections_.push_back(connection);
     }
     if (!connection->Create(false)) {
         RemoveConnection(connection);

@@ -26,9 +26,9 @@ public:
     // its request longest; with every one being answered, it is closed at once. Peers on
     // a shared network cannot so take every slot, nor exhaust threads and memory.
     static constexpr size_t kMaxConnections = 256;
-    // The same for the connections of one peer address, so that one peer's connections
-    // only ever replace each other.
-    static constexpr size_t kMaxPerPeer = 64;
+    // Connections of one peer address still sending their request: beyond them, the
+    // peer's newcomers replace its own oldest, never another peer's.
+    static constexpr size_t kMaxPerPeer = 128;
 
     explicit CAcceptThread(CWebServer& server);
     ~CAcceptThread() override;
@@ -44,10 +44,6 @@ protected:
 
 private:
     using Clock = std::chrono::steady_clock;
-    struct Answering {
-        CWebConnection* connection;
-        uint32_t peer;
-    };
 
     // False when the listener has become unusable.
     bool AcceptNew(Clock::time_point now);
@@ -65,5 +61,5 @@ private:
 
     mutable std::mutex lock_;
     std::condition_variable connectionsChanged_;
-    std::vector<Answering> connections_;
+    std::vector<CWebConnection*> connections_;
 };
