@@ -311,8 +311,7 @@ private:
 };
 
 TEST(WebServer, APortRefusedForPermissionMovesToTheFirstFreeFallbackPort) {
-    // Held here, so that the server has to go on to the next one (another program may
-    // hold it already, which does as well).
+    // Held here when it can be, so that the server has to go on to the next one.
     uint16_t first = CWebServer::kFallbackFirst;
     const int holder = HoldPort(first);
     struct Case {
@@ -329,7 +328,7 @@ TEST(WebServer, APortRefusedForPermissionMovesToTheFirstFreeFallbackPort) {
             continue;
         }
         EXPECT_EQ(server.RefusedPort(), 80);
-        EXPECT_GT(server.Port(), CWebServer::kFallbackFirst);
+        EXPECT_GE(server.Port(), CWebServer::kFallbackFirst + (holder >= 0 ? 1 : 0));
         EXPECT_LE(server.Port(), CWebServer::kFallbackLast);
         EXPECT_NE(Exchange(server.Port(), "GET / HTTP/1.0\r\n\r\n").bytes, "");
     }
