@@ -35,6 +35,12 @@ struct ConvertOptions {
     std::string output;       // -o, empty for the default names
     std::string exportSource; // --export-source, empty when converting
     std::vector<std::string> inputs;
+
+    // --serve: the converted picture is then handed to phones by the web server.
+    bool serve = false;
+    int servePort = 80;      // 0 takes any free port
+    int serveCount = 0;      // fetches to serve before stopping; 0 until interrupted
+    std::string bindAddress; // the address the URL shows; empty for the server's own choice
 };
 
 struct ParsedCommand {

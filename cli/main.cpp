@@ -3,6 +3,7 @@
 #include "cli/convert_options.h"
 #include "cli/info_command.h"
 #include "cli/list_commands.h"
+#include "cli/serve_command.h"
 #include "cli/usage.h"
 #include "plugins/plugin_host.h"
 
@@ -36,7 +37,8 @@ int main(int argc, char** argv) {
     case ParsedCommand::Action::Convert:
         break;
     }
-    const int status = RunConvertCommand(cmd.options, std::cout, std::cerr);
+    const int status = cmd.options.serve ? RunServeCommand(cmd.options, std::cout, std::cerr)
+                                         : RunConvertCommand(cmd.options, std::cout, std::cerr);
     std::cout.flush();
     return status;
 }

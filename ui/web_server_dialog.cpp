@@ -98,6 +98,8 @@ CWebServerDlg::CWebServerDlg(const QString& imagePath, UserPrompts* prompts, QWi
     portEdit_->setGeometry(du.Rect(52, 175, 40, 14));
     startStop_ = AddButton(this, QStringLiteral("起動"), du.Rect(96, 175, 50, 14));
     connect(startStop_, &QPushButton::clicked, this, &CWebServerDlg::StartStop);
+    portNote_ = AddLabel(this, QString(), du.Rect(150, 172, 145, 20));
+    portNote_->setWordWrap(true);
     auto* close = new QPushButton(QStringLiteral("終了"), this);
     close->setGeometry(du.Rect(299, 175, 50, 14));
     close->setDefault(true);
@@ -206,6 +208,12 @@ void CWebServerDlg::StartStop() {
     }
     running_ = true;
     port_ = server_.Port();
+    // Ports below 1024 are the administrator's: the server went to another one.
+    if (server_.RefusedPort() != 0)
+        portNote_->setText(
+            QStringLiteral("ポート%1は管理者権限が必要なため\nポート%2で起動しました。")
+                .arg(server_.RefusedPort())
+                .arg(port_));
     {
         const QSignalBlocker quiet(hosts_);
         FillHosts();
@@ -219,6 +227,7 @@ void CWebServerDlg::StopServer() {
     server_.Stop();
     running_ = false;
     url_.clear();
+    portNote_->clear();
     startStop_->setText(QStringLiteral("起動"));
     ShowValues();
 }
