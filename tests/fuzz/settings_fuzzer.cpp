@@ -2,11 +2,11 @@
 // mail dialogs are usable, and what the program writes back reads back the same.
 #include "fuzz_support.h"
 
+#include "app/mail_settings.h"
 #include "app/settings_store.h"
 #include "app/stored_settings.h"
 #include "phone/formats.h"
 #include "phone/output_pipeline.h"
-#include "ui/mail_settings.h"
 #include "ui/recipient_history.h"
 
 #include <QDir>

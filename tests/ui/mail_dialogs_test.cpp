@@ -1,3 +1,4 @@
+#include "app/mail_settings.h"
 #include "app/settings_store.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/ui/delivery_test_support.h"
@@ -6,7 +7,6 @@
 #include "ui/mail_account_dialog.h"
 #include "ui/mail_delivery.h"
 #include "ui/mail_send_dialog.h"
-#include "ui/mail_settings.h"
 #include "ui/recipient_history.h"
 
 #include <QCheckBox>
