@@ -126,6 +126,10 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--export-source") {
             if (!value(&o.exportSource) || o.exportSource.empty())
                 return fail("--export-source needs a file or folder");
+        } else if (IsMailOption(arg)) {
+            std::string error;
+            if (!ParseMailOption(args, i, o.mail, error))
+                return fail(error);
         } else if (arg == "--") {
             o.inputs.insert(o.inputs.end(), args.begin() + long(i) + 1, args.end());
             break;
@@ -167,5 +171,7 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
         return fail("--fit and --format exclude each other");
     if (o.fit && !o.exportSource.empty())
         return fail("--fit and --export-source exclude each other");
+    if (const std::string error = CheckMailOptions(o.mail, !o.exportSource.empty()); !error.empty())
+        return fail(error);
     return cmd;
 }
