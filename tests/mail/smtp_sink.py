@@ -2,7 +2,7 @@
 """Loopback SMTP sink for the mail tests.
 
 Usage: smtp_sink.py OUTDIR [--starttls | --tls] [--auth USER:PASSWORD] [--login-only]
-                     [--cert-name SAN]
+                     [--cert-name SAN] [--certificates]
 Listens on 127.0.0.1 on a free port, prints "PORT n" (or "SKIP reason" when the SMTP server
 module or the openssl command is missing) and stores each message it receives, parsed by
 Python's email package, in OUTDIR/msgN/:
@@ -22,7 +22,7 @@ OUTDIR/received.
 Both use a certificate authority made for the run (OUTDIR/ca.pem) and a server certificate
 whose subjectAltName is --cert-name (default IP:127.0.0.1). --auth requires a login with
 these credentials (offered without TLS too when neither TLS option is given); --login-only
-offers AUTH LOGIN alone.
+offers AUTH LOGIN alone. --certificates makes the certificates without offering TLS.
 Exits when its standard input closes.
 """
 import argparse
@@ -133,7 +133,7 @@ async def serve(options):
 
     outdir = options.outdir
     context = None
-    if options.starttls or options.tls:
+    if options.starttls or options.tls or options.certificates:
         context = make_certificates(outdir, options.cert_name)
     kwargs = {}
     if options.auth:
@@ -169,6 +169,7 @@ def main():
     parser.add_argument("--auth")
     parser.add_argument("--login-only", action="store_true")
     parser.add_argument("--cert-name", default="IP:127.0.0.1")
+    parser.add_argument("--certificates", action="store_true")
     options = parser.parse_args()
     # Refused handshakes and logins are what the tests are after, not news.
     logging.disable(logging.CRITICAL)
@@ -178,7 +179,7 @@ def main():
     except ImportError:
         print("SKIP the Debian package python3-aiosmtpd is not installed", flush=True)
         return 0
-    if (options.starttls or options.tls) and not shutil.which("openssl"):
+    if (options.starttls or options.tls or options.certificates) and not shutil.which("openssl"):
         print("SKIP the Debian package openssl is not installed", flush=True)
         return 0
     asyncio.run(serve(options))
