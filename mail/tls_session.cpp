@@ -7,6 +7,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <pthread.h>
@@ -65,7 +66,13 @@ std::unique_ptr<CTlsSession> CTlsSession::Create(int fd, const TlsPeer& peer, st
     // on a reply that was already complete.
     SSL_CTX_set_options(context, SSL_OP_IGNORE_UNEXPECTED_EOF);
     SSL_CTX_set_mode(context, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
-    SSL_CTX_set_default_verify_paths(context);
+    // The system's authorities are looked up by their hashed names when a chain needs one:
+    // loading the whole bundle file would cost some 50 ms for every connection.
+    const char* folder = std::getenv(X509_get_default_cert_dir_env());
+    SSL_CTX_load_verify_dir(context, folder ? folder : X509_get_default_cert_dir());
+    // A bundle named in the environment is honoured, as everywhere else OpenSSL is used.
+    if (const char* bundle = std::getenv(X509_get_default_cert_file_env()))
+        SSL_CTX_load_verify_file(context, bundle);
     if (!peer.caFile.empty() &&
         SSL_CTX_load_verify_locations(context, peer.caFile.c_str(), nullptr) != 1) {
         why = "the certificate authority file '" + peer.caFile + "' cannot be read";
