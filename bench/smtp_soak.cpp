@@ -325,9 +325,10 @@ int main(int argc, char** argv) {
         for (std::thread& t : senders)
             t.join();
         next = upTo;
-        // The server's threads end a moment after their last reply; the acceptor stays.
+        // The server's threads end a moment after their last reply (the dripping one still
+        // drips its answer to MAIL and to QUIT); the acceptor stays.
         ProcessState state = ReadState();
-        for (const auto until = Clock::now() + 10s;
+        for (const auto until = Clock::now() + 10s + 2 * drip;
              (live > 0 || state.threads > before.threads + 1) && Clock::now() < until;
              state = ReadState())
             std::this_thread::sleep_for(10ms);
