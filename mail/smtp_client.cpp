@@ -441,43 +441,39 @@ bool CSmtpClient::Transmit(CPlainMail& message) {
         lastError_ = "Must be connected";
         return false;
     }
+    // The classic exchange judges each reply by the design's table; the extended one names
+    // what the server refused.
     const bool extended = Extended();
-    int code = 0;
+    const auto accepted = [&](int index, int expected, const std::string& what) {
+        if (!extended)
+            return CheckReply(index);
+        int code = 0;
+        if (!ExpectReply(code))
+            return false;
+        return code == expected || (expected == 250 && code == 251) || Refused(code, what);
+    };
     Send("MAIL From: <" + OneLine(message.from) + ">\r\n");
-    if (!extended ? !CheckReply(kReplyOk) : !ExpectReply(code))
+    if (!accepted(kReplyOk, 250, "the sender <" + OneLine(message.from) + ">"))
         return false;
-    if (extended && code != 250)
-        return Refused(code, "the sender <" + OneLine(message.from) + ">");
     for (const RecipientKind kind : {RECIPIENT_TO, RECIPIENT_CC, RECIPIENT_BCC}) {
         std::string address, name;
         for (size_t i = 0; message.GetRecipient(i, kind, address, name); ++i) {
             Send("RCPT TO: <" + OneLine(address) + ">\r\n");
-            if (!extended) {
-                // A refused recipient leaves its reply in lastError and the sending goes on.
-                CheckReply(kReplyOk);
-                continue;
-            }
-            // Told rather than sent to the others only: the user can mend the address.
-            if (!ExpectReply(code))
+            // Classic: a refused recipient leaves its reply in lastError and the sending goes
+            // on. Extended: told rather than sent to the others only, so that the user can
+            // mend the address.
+            if (!accepted(kReplyOk, 250, "the recipient <" + OneLine(address) + ">") && extended)
                 return false;
-            if (code != 250 && code != 251)
-                return Refused(code, "the recipient <" + OneLine(address) + ">");
         }
     }
     Send("DATA\r\n");
-    if (!extended ? !CheckReply(kReplyData) : !ExpectReply(code))
+    if (!accepted(kReplyData, 354, {}))
         return false;
-    if (extended && code != 354)
-        return Refused(code, {});
     // The header is stuffed as well: a caller's text with a line break must not end the data.
     // One write, so that the short final line does not wait for the acknowledgement of the
     // rest (40 ms on an idle connection).
     Send(DotStuffed(message.header) + DotStuffed(message.body) + "\r\n.\r\n");
-    if (!extended)
-        return CheckReply(kReplyOk);
-    if (!ExpectReply(code))
-        return false;
-    return code == 250 || Refused(code, {});
+    return accepted(kReplyOk, 250, {});
 }
 
 bool CSmtpClient::Disconnect() {
