@@ -146,6 +146,10 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
             if (!value(&o.bindAddress) || o.bindAddress.empty())
                 return fail("--bind needs an address or an interface name");
             serveOption = arg;
+        } else if (IsMailOption(arg)) {
+            std::string error;
+            if (!ParseMailOption(args, i, o.mail, error))
+                return fail(error);
         } else if (arg == "--") {
             o.inputs.insert(o.inputs.end(), args.begin() + long(i) + 1, args.end());
             break;
@@ -193,5 +197,7 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
         return fail("--serve and --export-source exclude each other");
     if (o.serve && o.inputs.size() != 1)
         return fail("--serve takes exactly one input picture");
+    if (const std::string error = CheckMailOptions(o.mail, !o.exportSource.empty()); !error.empty())
+        return fail(error);
     return cmd;
 }

@@ -1,6 +1,7 @@
 // The options of a conversion run, parsed from the command line.
 #pragma once
 
+#include "cli/mail_options.h"
 #include "image/pixel_ops.h"
 #include "image/rect.h"
 #include "phone/fit_to_limit.h"
@@ -35,6 +36,7 @@ struct ConvertOptions {
     std::string output;       // -o, empty for the default names
     std::string exportSource; // --export-source, empty when converting
     std::vector<std::string> inputs;
+    MailOptions mail; // --mail and its account
 
     // --serve: the converted picture is then handed to phones by the web server.
     bool serve = false;

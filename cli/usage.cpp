@@ -71,6 +71,26 @@ for PNG and JPEG, EZweb 7 KB for PNG). With several inputs a progress line per f
 goes to standard error; an input that cannot be read or written is reported and
 skipped.
 
+Mail, each written file attached as the desktop program's send dialog does it (its
+fixed subject and the message text last used there):
+  --mail TO          the recipient, or several separated by ";"
+  --smtp HOST[:PORT] the SMTP server; without it, the mail account set up in the
+                     desktop program (server, port, security, user name, sender)
+  --security none|starttls|tls
+                     none: plain SMTP (port 25 by default); starttls: secured with
+                     STARTTLS before anything else (usually port 587); tls: TLS from
+                     the first byte (usually port 465). The server's certificate
+                     must verify against the system's authorities and name the host.
+  --user NAME        log in (AUTH PLAIN or LOGIN) as NAME; needs starttls or tls
+  --from ADDRESS     the sender; needed with --smtp
+  --password-file PATH
+                     the password is the first line of this file; else the variable
+                     MOKOA_SMTP_PASSWORD; else, for the stored account, the password
+                     the desktop program keeps (secret store or settings file)
+  --ca-file PATH     trust one more certificate authority (PEM)
+  A sending that fails is reported with the server's or the client's reason on
+  standard error; one whole sending ends within 60 s.
+
 Lists:
   --list-profiles    the profile list with indices and sizes
   --list-formats     the format list with indices
@@ -79,5 +99,6 @@ Lists:
 
 Exit status: 0 all written and within both carriers' limits, 3 all written but some
 file over a limit, 1 some input could not be read or written (or the server could not
-start), 2 bad usage. With --serve, the status comes once the server has stopped.
+start), 2 bad usage, 4 some file could not be mailed (before 1 and 3). With --serve,
+the status comes once the server has stopped.
 )";

@@ -6,13 +6,13 @@ set -euo pipefail
 build_pkgs=(
   cmake ninja-build g++ pkg-config
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
-  qt6-base-dev fonts-ipafont-gothic
+  qt6-base-dev qtkeychain-qt6-dev libssl-dev fonts-ipafont-gothic
   libgif-dev libqrencode-dev libimagequant-dev
   libgtest-dev libbenchmark-dev
 )
 test_pkgs=(
   libpng-tools libjpeg-turbo-progs pngcheck
-  python3 python3-aiosmtpd curl
+  python3 python3-aiosmtpd openssl curl
   xvfb xauth zbar-tools
 )
 package_pkgs=(

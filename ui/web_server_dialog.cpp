@@ -1,11 +1,11 @@
 #include "ui/web_server_dialog.h"
 
+#include "app/mail_settings.h"
 #include "app/shell_open.h"
 #include "mail/mime_mail.h"
 #include "ui/dialog_units.h"
 #include "ui/integer_field.h"
 #include "ui/mail_delivery.h"
-#include "ui/mail_settings.h"
 #include "ui/qr_code.h"
 #include "ui/recipient_history.h"
 #include "ui/user_prompts.h"
@@ -259,8 +259,11 @@ void CWebServerDlg::MailUrl() {
     mail->subject = "MOKOA-WebServer";
     mail->body = "MOKOA-WebServer\n" + url_.toStdString() + "\n";
     mail->AddRecipients(phones_->currentText().toStdString(), RECIPIENT_TO);
+    const std::optional<SmtpSettings> settings = AccountSmtpSettings(account, *prompts_, this);
+    if (!settings)
+        return;
     setEnabled(false);
-    delivery_->Start(account.smtp, std::move(mail));
+    delivery_->Start(*settings, std::move(mail), this);
 }
 
 void CWebServerDlg::OnMailed() {

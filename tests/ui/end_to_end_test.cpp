@@ -1,4 +1,5 @@
 // The whole road of a photo: open, select, every output format, save, mail, serve.
+#include "app/mail_settings.h"
 #include "app/settings_store.h"
 #include "phone/formats.h"
 #include "tests/common/png_info.h"
@@ -8,7 +9,6 @@
 #include "tests/ui/smtp_sink.h"
 #include "ui/command_ids.h"
 #include "ui/mail_send_dialog.h"
-#include "ui/mail_settings.h"
 #include "ui/main_frame.h"
 #include "ui/output_panel.h"
 #include "ui/source_view.h"
