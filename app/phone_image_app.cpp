@@ -10,10 +10,11 @@
 CPhoneImageApp::CPhoneImageApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(kOrganisationName);
     setApplicationName(QString::fromUtf8(kApplicationName));
-    setDesktopFileName("mokoa");
+    // The desktop entry's name without ".desktop": docks and task bars find the icon by it.
+    setDesktopFileName("org.mokoa.mokoa");
     QIcon icon;
-    icon.addFile(":/mokoa/mokoa-32.png");
-    icon.addFile(":/mokoa/mokoa-48.png");
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/mokoa/mokoa-%1.png").arg(size));
     setWindowIcon(icon);
     startupPicture_ = StartupPictureWanted(arguments());
 }

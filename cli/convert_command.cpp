@@ -1,5 +1,6 @@
 #include "cli/convert_command.h"
 
+#include "cli/mail_sender.h"
 #include "cli/source_picture.h"
 #include "image/encoders.h"
 #include "phone/phone_image_document.h"
@@ -153,10 +154,14 @@ public:
         const SizeCheckResult check =
             CheckOutputSize(PathExtension(path) == ".png", ec ? 0 : int64_t(size));
         PrintResult(out_, path, fitLine.empty() ? check.message : fitLine + "\n" + check.message);
+        lastWritten_ = path;
         // A fitted file is judged by its carrier's limit alone.
         *overLimit = o_.fit ? int64_t(size) > RuleFor(*o_.fit).limit : !check.withinLimits;
         return true;
     }
+
+    // The file the last successful Convert wrote.
+    const std::string& LastWritten() const { return lastWritten_; }
 
 private:
     bool Fail(const std::string& input, const std::string& why) {
@@ -197,6 +202,7 @@ private:
     std::ostream& err_;
     const PhoneSettings settings_;
     std::set<std::string> written_;
+    std::string lastWritten_;
 };
 
 } // namespace
@@ -215,8 +221,16 @@ int RunConvertCommand(const ConvertOptions& options, std::ostream& out, std::ost
             << "' must end in .png\n";
         return kExitUsage;
     }
+    std::unique_ptr<CliMailer> mailer;
+    if (options.mail.Wanted()) {
+        mailer = CliMailer::Prepare(options.mail, error);
+        if (!mailer) {
+            err << "mokoa-convert: " << error << "\n";
+            return kExitUsage;
+        }
+    }
     Converter converter(options, plan, out, err);
-    bool failed = false, over = false;
+    bool failed = false, over = false, unmailed = false;
     const size_t n = options.inputs.size();
     for (size_t i = 0; i < n; ++i) {
         const std::string& input = options.inputs[i];
@@ -225,7 +239,9 @@ int RunConvertCommand(const ConvertOptions& options, std::ostream& out, std::ost
         bool overLimit = false;
         if (!converter.Convert(input, &overLimit))
             failed = true;
+        else if (mailer && !mailer->Send(converter.LastWritten(), out, err))
+            unmailed = true;
         over = over || overLimit;
     }
-    return failed ? kExitFailed : over ? kExitOverLimit : kExitOk;
+    return unmailed ? kExitMailFailed : failed ? kExitFailed : over ? kExitOverLimit : kExitOk;
 }

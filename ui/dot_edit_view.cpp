@@ -4,11 +4,11 @@
 #include "phone/editable_phone_image.h"
 #include "qtimage/dib_painter.h"
 #include "ui/command_ids.h"
+#include "ui/program_cursors.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmap>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -20,11 +20,11 @@ enum class ToolCursor { kPen, kEyedropper, kFill, kHandOpen, kHandClosed };
 
 const QCursor& CursorFor(ToolCursor which) {
     static const QCursor cursors[] = {
-        QCursor(QPixmap(":/mokoa/cursors/pen.png"), 1, 1),
-        QCursor(QPixmap(":/mokoa/cursors/eyedropper.png"), 1, 1),
-        QCursor(QPixmap(":/mokoa/cursors/fill.png"), 2, 17),
-        QCursor(QPixmap(":/mokoa/cursors/hand_open.png"), 12, 14),
-        QCursor(QPixmap(":/mokoa/cursors/hand_closed.png"), 12, 14),
+        ProgramCursor(QStringLiteral("pen"), 1, 1),
+        ProgramCursor(QStringLiteral("eyedropper"), 1, 1),
+        ProgramCursor(QStringLiteral("fill"), 2, 17),
+        ProgramCursor(QStringLiteral("hand_open"), 12, 14),
+        ProgramCursor(QStringLiteral("hand_closed"), 12, 14),
     };
     return cursors[int(which)];
 }

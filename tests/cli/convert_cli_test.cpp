@@ -274,7 +274,8 @@ TEST_F(ConvertCliTest, UsageErrors) {
          {"--profile",       "--size",          "--format",       "--select", "--whole",
           "--no-lock",       "--rotate",        "--upside-down",  "--mirror", "--angle",
           "--brightness",    "--contrast",      "--rgb",          "--ycrcb",  "-o",
-          "--export-source", "--list-profiles", "--list-formats", "--info",   "--fit"})
+          "--export-source", "--list-profiles", "--list-formats", "--info",   "--fit",
+          "--version"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 

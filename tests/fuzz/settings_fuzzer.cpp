@@ -2,11 +2,11 @@
 // mail dialogs are usable, and what the program writes back reads back the same.
 #include "fuzz_support.h"
 
+#include "desktop/mail_settings.h"
 #include "desktop/settings_store.h"
 #include "desktop/stored_settings.h"
 #include "phone/formats.h"
 #include "phone/phone_image_document.h"
-#include "ui/mail_settings.h"
 #include "ui/recipient_history.h"
 
 #include <QDir>
@@ -108,9 +108,18 @@ void CheckMailSettings() {
     StoreRecipientHistory(history);
     if (LoadRecipientHistory() != history)
         fuzzsupport::Fail("the recipient history written back reads back differently");
-    const SmtpServerAddress server = ParseSmtpServer(LoadMailAccount().smtp);
-    if (server.port < 1 || server.port > 65535)
+    const MailAccount account = LoadMailAccount();
+    const SmtpServerAddress server = ParseSmtpServer(account.smtp);
+    const SmtpSettings settings = MailSmtpSettings(account, "pw");
+    if (server.port < 1 || server.port > 65535 || settings.port < 1 || settings.port > 65535)
         fuzzsupport::Fail("a mail server port out of range");
+    // What the account dialog writes back reads back the same.
+    StoreMailAccount(account);
+    const MailAccount again = LoadMailAccount();
+    if (again.smtp != account.smtp || again.port != account.port ||
+        again.security != account.security || again.user != account.user ||
+        again.pass != account.pass)
+        fuzzsupport::Fail("the mail account written back reads back differently");
     LoadMailBody();
     LoadMailImageFile();
 }

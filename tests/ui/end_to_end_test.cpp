@@ -1,4 +1,5 @@
 // The whole road of a photo: open, select, every output format, save, mail, serve.
+#include "desktop/mail_settings.h"
 #include "desktop/settings_store.h"
 #include "phone/formats.h"
 #include "phone/phone_image_document.h"
@@ -10,7 +11,6 @@
 #include "ui/command_ids.h"
 #include "ui/document_signals.h"
 #include "ui/mail_send_dialog.h"
-#include "ui/mail_settings.h"
 #include "ui/main_frame.h"
 #include "ui/output_panel.h"
 #include "ui/source_view.h"
