@@ -14,6 +14,11 @@ int main(int argc, char** argv) {
     }
     CPhoneImageApp app(argc, argv);
     CMainFrame frame;
-    app.ShowMainWindow(&frame);
+    // A picture named on the command line ("Open with" of a file manager) is opened as if
+    // chosen in the Open dialog.
+    app.ShowMainWindow(&frame, [&frame, file = app.PictureFile()] {
+        if (!file.isEmpty())
+            frame.OpenChosenPicture(file);
+    });
     return app.exec();
 }

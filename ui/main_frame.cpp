@@ -14,6 +14,7 @@
 #include "ui/command_ids.h"
 #include "ui/command_pane.h"
 #include "ui/command_table.h"
+#include "ui/core_texts.h"
 #include "ui/custom_size_dialog.h"
 #include "ui/document_signals.h"
 #include "ui/dot_edit_view.h"
@@ -386,11 +387,17 @@ void CMainFrame::PopupSubmenu(int buttonId, QMenu* menu) {
 }
 
 bool CMainFrame::OpenPictureFile(const QString& path) {
+    const QFileInfo file(path);
+    const PictureLoad load =
+        document_->OpenPicture(QFile::encodeName(file.absoluteFilePath()).toStdString());
+    if (!load.loaded) {
+        prompts_->ShowMessage(this, OpenFailureMessage(path, load.error),
+                              UserPrompts::Icon::kWarning);
+        return false;
+    }
+    documentName_ = file.fileName();
     SetMode(cmd::kAreaSelect);
-    // A failed open leaves the view empty and says nothing, as it always has.
-    const PictureLoad load = document_->OpenPicture(QFile::encodeName(path).toStdString());
-    UpdateCommandUi();
-    return load.loaded;
+    return true;
 }
 
 void CMainFrame::OnPasteSource() {
@@ -413,12 +420,15 @@ void CMainFrame::OnOpen() {
                      QString::fromUtf8(kOpenFilterTail);
     request.filterIndex = 1;
     const FileDialogResult result = prompts_->OpenFile(this, request);
-    if (result.path.isEmpty())
-        return;
-    const QFileInfo file(result.path);
-    loadFolder_ = WithTrailingSlash(file.absolutePath());
-    documentName_ = file.fileName();
-    OpenPictureFile(file.absoluteFilePath());
+    if (!result.path.isEmpty())
+        OpenChosenPicture(result.path);
+}
+
+bool CMainFrame::OpenChosenPicture(const QString& path) {
+    const QFileInfo file(path);
+    if (file.absoluteDir().exists())
+        loadFolder_ = WithTrailingSlash(file.absolutePath());
+    return OpenPictureFile(file.absoluteFilePath());
 }
 
 bool CMainFrame::OpenDroppedUrls(const QList<QUrl>& urls) {
@@ -428,7 +438,6 @@ bool CMainFrame::OpenDroppedUrls(const QList<QUrl>& urls) {
         const QFileInfo file(url.toLocalFile());
         if (file.isDir())
             return false;
-        documentName_ = file.fileName();
         OpenPictureFile(file.absoluteFilePath());
         return true;
     }

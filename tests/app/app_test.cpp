@@ -47,6 +47,27 @@ private slots:
         QCOMPARE(StartupPictureWanted(arguments), wanted);
     }
 
+    void pictureFileArgument_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("none") << QStringList{"mokoa", "/Embedding"} << QString();
+        QTest::newRow("first of several")
+            << QStringList{"mokoa", "-x", "/Automation", "a b.jpg", "c.png"} << "a b.jpg";
+        QTest::newRow("absolute path")
+            << QStringList{"mokoa", "/home/Embedding"} << "/home/Embedding";
+        QTest::newRow("file URL") << QStringList{"mokoa", "file:///tmp/%E7%8C%AB.png"}
+                                  << "/tmp/猫.png";
+        QTest::newRow("remote URL skipped")
+            << QStringList{"mokoa", "file://host/x.png", "y.png"} << "y.png";
+        QTest::newRow("after --") << QStringList{"mokoa", "--", "-dash.png"} << "-dash.png";
+        QTest::newRow("program name") << QStringList{"mokoa.png"} << QString();
+    }
+    void pictureFileArgument() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, file);
+        QCOMPARE(PictureFileArgument(arguments), file);
+    }
+
     void settingsFileIsPrivateAndUnderTheCompanyKey() {
         const QString path = UserSettingsPath();
         QVERIFY(path.startsWith(qttest::ConfigHome()));
