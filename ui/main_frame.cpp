@@ -55,6 +55,25 @@ constexpr const char* kOpenFilterHead =
     "*.jpg;*.jpeg|PNG (*.png)|*.png|Bitmap (*.bmp)|*.bmp|";
 constexpr const char* kOpenFilterTail = "すべてのファイル (*.*)|*.*||";
 
+// The platform's own keys for the commands that have one, besides the program's
+// accelerators written in the menu texts.
+QList<QKeySequence> StandardKeys(int id) {
+    using namespace cmd;
+    static const QMap<int, QKeySequence::StandardKey> keys = {
+        {kOpen, QKeySequence::Open},         {kSave, QKeySequence::Save},
+        {kUndo, QKeySequence::Undo},         {kCopyPhoneImage, QKeySequence::Copy},
+        {kPasteSource, QKeySequence::Paste}, {kExit, QKeySequence::Quit},
+        {kZoomIn, QKeySequence::ZoomIn},     {kZoomOut, QKeySequence::ZoomOut},
+    };
+    if (!keys.contains(id))
+        return {};
+    QList<QKeySequence> bindings = QKeySequence::keyBindings(keys.value(id));
+    // Desktops without a theme of their own name no key for quitting; theirs all use Ctrl+Q.
+    if (bindings.isEmpty() && id == kExit)
+        bindings.append(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    return bindings;
+}
+
 QString WithTrailingSlash(QString folder) {
     if (!folder.endsWith('/'))
         folder += '/';
@@ -165,12 +184,18 @@ void CMainFrame::BuildActions() {
         auto* action = new QAction(this);
         action->setData(info.id);
         QString text = info.menuText ? QString::fromUtf8(info.menuText) : QString();
+        QList<QKeySequence> keys;
         const qsizetype tab = text.indexOf('\t');
         if (tab >= 0) {
-            action->setShortcut(QKeySequence(text.mid(tab + 1), QKeySequence::PortableText));
-            action->setShortcutContext(Qt::WindowShortcut);
+            keys.append(QKeySequence(text.mid(tab + 1), QKeySequence::PortableText));
             text = text.left(tab);
         }
+        for (const QKeySequence& key : StandardKeys(info.id))
+            if (!keys.contains(key))
+                keys.append(key);
+        // The menu shows the first.
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
         const QString tip = QString::fromStdString(TipText(info.prompt));
         action->setText(text.isEmpty() ? tip : text);
         action->setStatusTip(QString::fromStdString(StatusText(info.prompt)));
