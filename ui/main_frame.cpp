@@ -21,6 +21,7 @@
 #include "ui/mail_account_dialog.h"
 #include "ui/mail_send_dialog.h"
 #include "ui/output_panel.h"
+#include "ui/panel_scroll_area.h"
 #include "ui/rotate_dialog.h"
 #include "ui/save_flow.h"
 #include "ui/screen_capture.h"
@@ -37,6 +38,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -160,10 +162,12 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
 
     setAcceptDrops(true);
     SetMode(cmd::kAreaSelect);
+    // Tall enough for the whole output panel where the screen allows; on a short screen the
+    // panel scrolls.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize available = screen->availableGeometry().size();
         resize(std::min(1000, available.width() * 9 / 10),
-               std::min(760, available.height() * 9 / 10));
+               std::min(std::max(760, sizeHint().height()), available.height() * 9 / 10));
     }
     UpdateCommandUi();
 }
@@ -274,9 +278,12 @@ void CMainFrame::BuildOutputBar() {
     outputBar_->setObjectName("outputBar");
     outputBar_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     outputBar_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-    outputBar_->setTitleBarWidget(new QWidget(outputBar_));
-    outputPanel_ = new COutputPanel(signals_, outputBar_);
-    outputBar_->setWidget(outputPanel_);
+    // No title: an empty widget whose layout gives it no height at all.
+    auto* noTitle = new QWidget(outputBar_);
+    (new QHBoxLayout(noTitle))->setContentsMargins(0, 0, 0, 0);
+    outputBar_->setTitleBarWidget(noTitle);
+    outputPanel_ = new COutputPanel(signals_);
+    outputBar_->setWidget(new CPanelScrollArea(outputPanel_, outputBar_));
     addDockWidget(Qt::LeftDockWidgetArea, outputBar_);
     if (QMenu* fit = submenus_.value(QString::fromUtf8(kFitMenuText))) {
         outputPanel_->FitButton()->setMenu(fit);

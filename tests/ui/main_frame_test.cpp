@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -175,6 +177,32 @@ private slots:
         QCOMPARE(frame.Document().Pipeline().OutputImage(), output);
         QCOMPARE(DibWidth(frame.Document().Picture()), 8);
         QVERIFY(frame.Action(kSave)->isEnabled());
+    }
+
+    void fitsAShortScreenByScrollingThePanel() {
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        auto* scroller = qobject_cast<QScrollArea*>(frame.OutputBar()->widget());
+        QVERIFY(scroller);
+        COutputPanel* panel = frame.OutputPanel();
+        // Where there is room the panel shows whole, without a scroll bar.
+        frame.resize(1000, frame.sizeHint().height());
+        QTest::qWait(10);
+        QVERIFY(!scroller->verticalScrollBar()->isVisible());
+        QCOMPARE(scroller->viewport()->size(), panel->size());
+        // A 1366 x 768 screen less a task bar and a title bar: the panel scrolls, and the
+        // scroll bar takes no width from it.
+        QVERIFY(frame.minimumSizeHint().height() < 600);
+        frame.resize(1300, 600);
+        QTest::qWait(10);
+        QCOMPARE(frame.height(), 600);
+        QVERIFY(scroller->verticalScrollBar()->isVisible());
+        QCOMPARE(scroller->viewport()->width(), panel->width());
+        scroller->verticalScrollBar()->setValue(scroller->verticalScrollBar()->maximum());
+        QCOMPARE(panel->mapTo(scroller->viewport(), QPoint(0, panel->height())).y(),
+                 scroller->viewport()->height());
     }
 
     void customSizeGoesToThePanel() {
