@@ -1,4 +1,5 @@
 #include "app/phone_image_app.h"
+#include "app/program_translations.h"
 #include "ui/main_frame.h"
 
 #include <cstdio>
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
         }
     }
     CPhoneImageApp app(argc, argv);
+    const ProgramTranslations translations(UiLanguageOf());
     CMainFrame frame;
     // A picture named on the command line ("Open with" of a file manager) is opened as if
     // chosen in the Open dialog.

@@ -52,6 +52,11 @@ public:
     bool SetFittedFormat(const OutputFormat& format, int64_t savedSize);
     bool HasFittedFormat() const { return hasFitted_; }
     int FittedFormatIndex() const { return int(OutputFormats().size()); }
+    // What the fitted entry's list text tells: the format, its file's palette entries and
+    // bytes.
+    const OutputFormat& FittedFormat() const { return fitted_; }
+    int FittedColors() const { return fittedColors_; }
+    int64_t FittedSize() const { return fittedSize_; }
     const OutputFormat& Format() const { return format_; }
     bool IsPng() const { return format_.IsPng(); }
     int ColorCount() const { return format_.colors; } // 0 for full colour and JPEG

@@ -1,5 +1,6 @@
 // The program's commands as data: menu texts, status and tool-tip texts, the menu tree
-// and the three tool bars. Plain C++ so the rules built on it can be tested directly.
+// and the three tool bars. Plain C++ so the rules built on it can be tested directly. The
+// texts are the Japanese originals; the windows translate them in context "Commands".
 #pragma once
 
 #include <string>
@@ -35,7 +36,7 @@ const std::vector<int>& AdjustToolBarButtons();
 const std::vector<int>& DotEditToolBarButtons();
 
 // The submenu of the two fit commands; the button beside the format list opens it too.
-inline constexpr const char* kFitMenuText = "サイズに合わせる";
+extern const char* const kFitMenuText;
 
 // The idle text of the status bar.
-inline constexpr const char* kIdleStatusText = "ﾚﾃﾞｨ";
+extern const char* const kIdleStatusText;

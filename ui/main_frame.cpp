@@ -14,6 +14,7 @@
 #include "ui/command_ids.h"
 #include "ui/command_pane.h"
 #include "ui/command_table.h"
+#include "ui/command_texts.h"
 #include "ui/core_texts.h"
 #include "ui/custom_size_dialog.h"
 #include "ui/document_signals.h"
@@ -50,12 +51,6 @@
 #include <QToolButton>
 
 namespace {
-
-constexpr const char* kNewDocumentName = "新規携帯画像";
-constexpr const char* kOpenFilterHead =
-    "対応画像ファイル (*.jpg;*.png;*.bmp)|*.jpg;*.jpeg;*.png;*.bmp|JPEG (*.jpg;*.jpeg)|"
-    "*.jpg;*.jpeg|PNG (*.png)|*.png|Bitmap (*.bmp)|*.bmp|";
-constexpr const char* kOpenFilterTail = "すべてのファイル (*.*)|*.*||";
 
 // The platform's own keys for the commands that have one, besides the program's
 // accelerators written in the menu texts.
@@ -111,12 +106,12 @@ QString CMainFrame::DefaultPictureFolder() {
 
 CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     : QMainWindow(parent), prompts_(prompts), mode_(cmd::kAreaSelect),
-      documentName_(QString::fromUtf8(kNewDocumentName)) {
+      documentName_(tr("新規携帯画像")) {
     if (!prompts_) {
         ownPrompts_ = std::make_unique<QtUserPrompts>();
         prompts_ = ownPrompts_.get();
     }
-    setWindowTitle(QString::fromUtf8(kApplicationName));
+    setWindowTitle(tr("モコア"));
 
     {
         const FrameSettings stored = ReadFrameSettings(DefaultPictureFolder());
@@ -149,7 +144,7 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     // The panes and the panel follow the document; the frame follows what it enables.
     connect(signals_, &DocumentSignals::changed, this, &CMainFrame::UpdateCommandUi);
     connect(signals_, &DocumentSignals::profileChanged, this,
-            [this] { setWindowTitle(QString::fromStdString(document_->Profile().Caption())); });
+            [this] { setWindowTitle(ProfileCaption(document_->Profile())); });
     dotEditor_->SetPhoneImage(document_.get());
     dotEditor_->SetPenColor(outputPanel_->Swatch()->Color());
     connect(signals_, &DocumentSignals::workingCopyChanged, dotEditor_,
@@ -158,7 +153,7 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     connect(dotEditor_, &CDotEditView::colorPicked, outputPanel_->ColorSelector(),
             &CColorSelector::SetColorFromOutside);
     connect(dotEditor_, &CDotEditView::stateChanged, this, &CMainFrame::UpdateCommandUi);
-    setWindowTitle(QString::fromStdString(document_->Profile().Caption()));
+    setWindowTitle(ProfileCaption(document_->Profile()));
 
     setAcceptDrops(true);
     SetMode(cmd::kAreaSelect);
@@ -187,22 +182,22 @@ void CMainFrame::BuildActions() {
     for (const CommandInfo& info : AllCommands()) {
         auto* action = new QAction(this);
         action->setData(info.id);
-        QString text = info.menuText ? QString::fromUtf8(info.menuText) : QString();
+        // The accelerator is read from the original text, whatever a translation says.
+        const QString original = info.menuText ? QString::fromUtf8(info.menuText) : QString();
+        QString text = info.menuText ? CommandText(info.menuText) : QString();
         QList<QKeySequence> keys;
-        const qsizetype tab = text.indexOf('\t');
-        if (tab >= 0) {
-            keys.append(QKeySequence(text.mid(tab + 1), QKeySequence::PortableText));
-            text = text.left(tab);
-        }
+        if (const qsizetype tab = original.indexOf('\t'); tab >= 0)
+            keys.append(QKeySequence(original.mid(tab + 1), QKeySequence::PortableText));
+        text = text.section('\t', 0, 0);
         for (const QKeySequence& key : StandardKeys(info.id))
             if (!keys.contains(key))
                 keys.append(key);
         // The menu shows the first.
         action->setShortcuts(keys);
         action->setShortcutContext(Qt::WindowShortcut);
-        const QString tip = QString::fromStdString(TipText(info.prompt));
+        const QString tip = CommandTipText(info);
         action->setText(text.isEmpty() ? tip : text);
-        action->setStatusTip(QString::fromStdString(StatusText(info.prompt)));
+        action->setStatusTip(CommandStatusText(info));
         if (!tip.isEmpty()) {
             action->setToolTip(tip);
             action->setIconText(tip);
@@ -225,7 +220,8 @@ void CMainFrame::BuildMenus() {
                 if (node.id == 0) {
                     menu->addSeparator();
                 } else if (node.id < 0) {
-                    QMenu* sub = menu->addMenu(QString::fromUtf8(node.text));
+                    // Found again by the original text.
+                    QMenu* sub = menu->addMenu(CommandText(node.text));
                     submenus_.insert(QString::fromUtf8(node.text), sub);
                     fill(sub, node.children);
                 } else if (QAction* action = Action(node.id)) {
@@ -234,7 +230,7 @@ void CMainFrame::BuildMenus() {
             }
         };
     for (const MenuNode& top : MenuBar()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(top.text));
+        QMenu* menu = menuBar()->addMenu(CommandText(top.text));
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
         fill(menu, top.children);
     }
@@ -269,7 +265,7 @@ QToolBar* CMainFrame::BuildToolBar(const QString& name, const std::vector<int>& 
 void CMainFrame::BuildStatusBar() {
     // A normal status-bar widget is hidden while a status text is shown, so this label is
     // exactly the idle text.
-    idleLabel_ = new QLabel(QString::fromUtf8(kIdleStatusText), this);
+    idleLabel_ = new QLabel(CommandText(kIdleStatusText), this);
     statusBar()->addWidget(idleLabel_, 1);
 }
 
@@ -293,7 +289,10 @@ void CMainFrame::BuildOutputBar() {
 
 void CMainFrame::InstallHandlers() {
     using namespace cmd;
-    auto open = [](QString (*page)()) { return [page] { ShellOpen(page()); }; };
+    // In the language the windows speak.
+    auto open = [](QString (*page)(UiLanguage)) {
+        return [page] { ShellOpen(page(UiLanguageOf())); };
+    };
     handlers_ = {
         {kOpen, [this] { OnOpen(); }},
         {kSave, [this] { OnSave(); }},
@@ -446,10 +445,12 @@ void CMainFrame::OnRightAngle(RightAngle transform) {
 
 void CMainFrame::OnOpen() {
     FileDialogRequest request;
-    request.title = QStringLiteral("画像ファイルの読み込み");
+    request.title = tr("画像ファイルの読み込み");
     request.folder = loadFolder_;
-    request.filter = QString::fromUtf8(kOpenFilterHead) + sourceView_->PluginFilter() +
-                     QString::fromUtf8(kOpenFilterTail);
+    request.filter =
+        tr("対応画像ファイル (*.jpg;*.png;*.bmp)|*.jpg;*.jpeg;*.png;*.bmp|"
+           "JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|PNG (*.png)|*.png|Bitmap (*.bmp)|*.bmp|") +
+        PluginFilterText(sourceView_->PluginFilter()) + tr("すべてのファイル (*.*)|*.*||");
     request.filterIndex = 1;
     const FileDialogResult result = prompts_->OpenFile(this, request);
     if (!result.path.isEmpty())
@@ -503,7 +504,7 @@ void CMainFrame::OnFitToLimit(Carrier carrier) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const FitResult result = document_->FitToLimit(carrier);
     QApplication::restoreOverrideCursor();
-    const QString summary = QString::fromStdString(FitSummary(result, carrier));
+    const QString summary = FitSummaryText(result, carrier);
     // Success shows in the format list; a failure must not go unnoticed.
     if (result.fits)
         statusBar()->showMessage(summary, 10000);

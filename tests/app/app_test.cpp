@@ -5,8 +5,10 @@
 #include "tests/common/qt_test_support.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTest>
 #include <QUrl>
 
@@ -107,14 +109,23 @@ private slots:
         QCOMPARE(catcher.urls[1].host(), QString("example.invalid"));
     }
 
-    void helpPagesLieBesideTheExecutable() {
-        for (const QString& page :
-             {HelpFilePath(), PluginPagePath(), TransferPagePath(), UpdatePagePath()}) {
-            QVERIFY2(QFileInfo::exists(page), qPrintable(page));
-            QFile file(page);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QVERIFY(QString::fromUtf8(file.readAll()).contains("lang=\"ja\""));
-        }
+    void helpPagesLieBesideTheExecutableInBothLanguages() {
+        for (const auto& [language, tag] : {std::pair{UiLanguage::kJapanese, "lang=\"ja\""},
+                                            {UiLanguage::kEnglish, "lang=\"en\""}})
+            for (const QString& page : {HelpFilePath(language), PluginPagePath(language),
+                                        TransferPagePath(language), UpdatePagePath(language)}) {
+                QVERIFY2(QFileInfo::exists(page), qPrintable(page));
+                QFile file(page);
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QString text = QString::fromUtf8(file.readAll());
+                QVERIFY2(text.contains(tag), qPrintable(page));
+                // Each page's style sheet is found from where it lies.
+                const QRegularExpression sheet("href=\"([^\"]*\\.css)\"");
+                const QRegularExpressionMatch match = sheet.match(text);
+                QVERIFY(match.hasMatch());
+                QVERIFY2(QFileInfo::exists(QFileInfo(page).dir().filePath(match.captured(1))),
+                         qPrintable(page));
+            }
     }
 };
 
