@@ -275,7 +275,7 @@ Set up the mail account first.</translation>
     <message>
         <source>右の画像をﾄﾞﾗｯｸﾞするか
 回転角度を入力してください (0～359)</source>
-        <translation>Drag the picture on the right
+        <translation>Drag the picture
 or type the angle (0-359)</translation>
     </message>
     <message>
