@@ -1,5 +1,6 @@
 #include "image/loaders.h"
 
+#include "image/picture_file.h"
 #include "plugins/plugin_host.h"
 
 #include <strings.h>
@@ -33,7 +34,7 @@ PackedDib* DecodeThroughPlugins(const std::string& path, LoadError* error) {
     return dib;
 }
 
-// Pictures of 8 bits or fewer go on at 24 bits.
+// Pictures of 8 bits or fewer go on at 24 bits; a truncated one stays reported as such.
 PackedDib* WidenPalettePicture(DibPtr dib, LoadError* why) {
     if (!dib)
         return nullptr;
@@ -44,7 +45,8 @@ PackedDib* WidenPalettePicture(DibPtr dib, LoadError* why) {
             return nullptr;
         }
     }
-    *why = LoadError::None;
+    if (*why != LoadError::Truncated)
+        *why = LoadError::None;
     return dib.release();
 }
 
@@ -58,12 +60,16 @@ const char* LoadErrorText(LoadError error) {
         return "the file name has no extension";
     case LoadError::NotFound:
         return "file missing or unreadable";
+    case LoadError::NotAFile:
+        return "not a regular file";
     case LoadError::Unsupported:
         return "unsupported format";
     case LoadError::Damaged:
         return "damaged file";
     case LoadError::TooLarge:
         return "picture too large";
+    case LoadError::Truncated:
+        return "the file is cut short; the missing part is filled in";
     }
     return "unknown error";
 }
@@ -83,8 +89,8 @@ PackedDib* LoadImageFile(const std::string& path, LoadError* error) {
         dib.reset(ReadPngFile(path, nullptr, why));
     else if (strcasecmp(ext.c_str(), ".jpg") == 0 || strcasecmp(ext.c_str(), ".jpeg") == 0)
         dib.reset(ReadJpegFile(path, nullptr, why));
-    else
-        dib.reset(DecodeThroughPlugins(path, why));
+    else if ((*why = CheckPictureFile(path)) == LoadError::None)
+        dib.reset(DecodeThroughPlugins(path, why)); // plug-ins open the file themselves
     return WidenPalettePicture(std::move(dib), why);
 }
 
