@@ -106,6 +106,9 @@ void ApplyFilePalette(PackedDib* dib, const png_color* plte, int count,
 // The header is in: check the shape, make the image and set the transforms.
 void HeaderRead(png_structp png, png_infop info) {
     PngDecode& state = *State(png);
+    // libpng may come back here for a damaged file's second run of picture data.
+    if (state.dib)
+        png_error(png, "the picture data starts twice");
     png_uint_32 width = 0, height = 0;
     int bitDepth = 0, colorType = 0, interlace = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
