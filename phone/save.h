@@ -13,6 +13,8 @@ enum class SaveStatus {
     NoImage,          // there is nothing to save
     UnknownExtension, // the name ends in neither .png, .jpg nor .jpeg
     WriteFailed,      // the file could not be written; an older file of that name is kept
+    ReadOnly,         // a file of that name exists and is read-only; it is kept
+    NotAFile,         // the name is that of a folder, pipe or device
 };
 
 // A short English reason for messages.
@@ -22,7 +24,9 @@ const char* SaveStatusText(SaveStatus status);
 // none. Dots in folder names do not count.
 std::string PathExtension(const std::string& path);
 
-// ".png" writes a PNG, ".jpg" and ".jpeg" a JPEG at `jpegQuality`, whatever the format.
+// ".png" writes a PNG, ".jpg" and ".jpeg" a JPEG at `jpegQuality`, whatever the format. An
+// existing file is replaced whole or not at all (see image/replacing_file.h), keeping its
+// permissions, owner and other names where possible.
 SaveStatus WriteImageByExtension(const PackedDib* image, const std::string& path, int jpegQuality);
 
 // What a save writes: the output image, and how the selected format wants it written.

@@ -25,6 +25,10 @@ QString SaveStatusReason(SaveStatus status, int error) {
             return QStringLiteral("書き込みできませんでした（%1）。")
                 .arg(QString::fromLocal8Bit(std::strerror(error)));
         return QStringLiteral("書き込みできませんでした。");
+    case SaveStatus::ReadOnly:
+        return QStringLiteral("このファイルは読み取り専用です。別の名前で保存してください。");
+    case SaveStatus::NotAFile:
+        return QStringLiteral("この名前はフォルダーなど、ファイルでないものを指しています。");
     }
     return {};
 }

@@ -10,6 +10,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using testsupport::GradientPicture;
 using testsupport::ParsePng;
 using testsupport::ReadFileBytes;
@@ -89,6 +95,77 @@ TEST(WriteImageByExtension, TheNameDecidesTheWriter) {
               SaveStatus::WriteFailed);
     EXPECT_FALSE(std::filesystem::exists(dir.file("d.bmp")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("e")));
+}
+
+// Sets or clears the immutable flag of a folder, under which not even the superuser may
+// create a file in it (writing an existing file stays possible); false where it cannot.
+bool SetImmutable(const std::filesystem::path& folder, bool on) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return done;
+}
+
+// Saving over an existing file: replaced whole, keeping what makes it that file (its other
+// names, its owner) and refusing one that is read-only; a folder we may not write in still
+// lets us write the file itself.
+TEST(WriteImageByExtension, ExistingFilesKeepWhatTheyAre) {
+    DibPtr picture = GradientPicture(30, 20);
+    const std::string old = "old bytes";
+    struct Case {
+        const char* name;
+        SaveStatus status;
+    };
+    for (const Case& c :
+         {Case{"read-only", SaveStatus::ReadOnly}, Case{"linked", SaveStatus::Written},
+          Case{"another owner", SaveStatus::Written},
+          Case{"folder not writable", SaveStatus::Written}, Case{"pipe", SaveStatus::NotAFile}}) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string name = c.name;
+        const std::string path = dir.file("out.png");
+        if (name == "pipe") {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        } else {
+            testsupport::WriteFileBytes(path, old);
+            ::chmod(path.c_str(), name == "read-only" ? 0444 : 0640);
+        }
+        if (name == "linked")
+            std::filesystem::create_hard_link(path, dir.file("other-name.png"));
+        if (name == "another owner" && ::chown(path.c_str(), 65534, 65534) != 0)
+            GTEST_SKIP() << "cannot give a file to another user here";
+        if (name == "folder not writable" && !SetImmutable(dir.path(), true))
+            GTEST_SKIP() << "cannot make a folder unwritable here";
+        struct stat before {};
+        ::stat(path.c_str(), &before);
+
+        const SaveStatus status = WriteImageByExtension(picture.get(), path, 75);
+        if (name == "folder not writable")
+            SetImmutable(dir.path(), false);
+        EXPECT_EQ(status, c.status);
+        if (name == "pipe")
+            continue;
+        struct stat after {};
+        ::stat(path.c_str(), &after);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        const std::string bytes = ReadFileBytes(path);
+        EXPECT_EQ(bytes == old, status != SaveStatus::Written);
+        if (status == SaveStatus::Written) {
+            EXPECT_TRUE(ParsePng(bytes).valid);
+        }
+        if (name == "linked") {
+            EXPECT_EQ(ReadFileBytes(dir.file("other-name.png")), bytes);
+        }
+        // Nothing half-made is left beside the file.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                std::filesystem::directory_iterator()),
+                  name == "linked" ? 2 : 1);
+    }
 }
 
 TEST(MakeDeliveryCopy, NewFileInTheTemporaryFolder) {
