@@ -5,8 +5,8 @@
 #include "image/replacing_file.h"
 #include "phone/formats.h"
 #include "phone/temp_file.h"
+#include "phone/temp_file_cleanup.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -137,7 +137,7 @@ std::string MakeDeliveryCopy(const SaveSource& source, bool png) {
     if (path.empty())
         return {};
     if (WriteImageByExtension(source, path) != SaveStatus::Written) {
-        std::remove(path.c_str());
+        RemoveTempFile(path);
         return {};
     }
     return path;

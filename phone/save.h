@@ -50,8 +50,8 @@ bool HighQualitySavedBytes(const SaveSource& source, bool png, std::vector<uint8
 JpegSettings HighQualityJpegSettings(uint32_t formatCode);
 
 // A new file "~kt…" in the temporary folder holding the image as PNG (`png`) or JPEG, for
-// mail and the web server; the caller owns and deletes it. Empty when it cannot be made
-// (nothing is left behind then).
+// mail and the web server; the caller owns it and deletes it with RemoveTempFile. Empty
+// when it cannot be made (nothing is left behind then).
 std::string MakeDeliveryCopy(const PackedDib* image, bool png, int jpegQuality);
 std::string MakeDeliveryCopy(const SaveSource& source, bool png);
 

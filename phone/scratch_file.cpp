@@ -1,6 +1,7 @@
 #include "phone/scratch_file.h"
 
 #include "phone/temp_file.h"
+#include "phone/temp_file_cleanup.h"
 
 #include <filesystem>
 
@@ -19,13 +20,13 @@ ScratchFile::ScratchFile(const std::string& prefix) {
         return;
     }
     path_ = pattern;
+    AddTempFileToRemove(path_);
 }
 
 ScratchFile::~ScratchFile() {
     if (stream_)
         std::fclose(stream_);
-    if (!path_.empty())
-        ::unlink(path_.c_str());
+    RemoveTempFile(path_);
 }
 
 FILE* ScratchFile::Begin() {

@@ -9,7 +9,8 @@
 
 class ScratchFile {
 public:
-    // Creates prefix + six unique characters in the temporary folder.
+    // Creates prefix + six unique characters in the temporary folder; it is removed should
+    // the program be told to stop (phone/temp_file_cleanup.h).
     explicit ScratchFile(const std::string& prefix);
     // Closes and deletes the file.
     ~ScratchFile();

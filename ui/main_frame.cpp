@@ -5,6 +5,7 @@
 #include "app/shell_open.h"
 #include "app/stored_settings.h"
 #include "image/transform.h"
+#include "phone/temp_file_cleanup.h"
 #include "ui/about_dialog.h"
 #include "ui/color_selector.h"
 #include "ui/color_swatch.h"
@@ -65,10 +66,7 @@ public:
         : path_(panel->HasOutputImage()
                     ? QString::fromStdString(panel->Pipeline().MakeDeliveryCopy())
                     : QString()) {}
-    ~DeliveryCopy() {
-        if (!path_.isEmpty())
-            QFile::remove(path_);
-    }
+    ~DeliveryCopy() { RemoveTempFile(path_.toStdString()); }
     DeliveryCopy(const DeliveryCopy&) = delete;
     DeliveryCopy& operator=(const DeliveryCopy&) = delete;
     const QString& path() const { return path_; }

@@ -1,5 +1,7 @@
 #include "phone/save.h"
+#include "phone/scratch_file.h"
 #include "phone/size_check.h"
+#include "phone/temp_file_cleanup.h"
 
 #include "common/png_info.h"
 #include "common/test_pictures.h"
@@ -14,7 +16,10 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 using testsupport::GradientPicture;
 using testsupport::ParsePng;
@@ -165,6 +170,43 @@ TEST(WriteImageByExtension, ExistingFilesKeepWhatTheyAre) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                                 std::filesystem::directory_iterator()),
                   name == "linked" ? 2 : 1);
+    }
+}
+
+// A program told to stop takes its "~kt" files with it: the pipeline's scratch file and a
+// delivery copy, made in a child that then waits to be stopped.
+TEST(TempFiles, GoWhenTheProgramIsToldToStop) {
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        TempDir dir;
+        setenv("TMPDIR", dir.path().c_str(), 1);
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            RemoveTempFilesOnSignals();
+            ScratchFile scratch("~kt");
+            DibPtr picture = GradientPicture(8, 8);
+            const bool made =
+                !scratch.path().empty() && !MakeDeliveryCopy(picture.get(), true, 75).empty();
+            (void)!::write(ready[1], made ? "y" : "n", 1);
+            ::pause();
+            _exit(0);
+        }
+        unsetenv("TMPDIR");
+        char made = 0;
+        ASSERT_EQ(::read(ready[0], &made, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        EXPECT_EQ(made, 'y');
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                std::filesystem::directory_iterator()),
+                  2);
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
     }
 }
 
