@@ -5,7 +5,9 @@
 #include "phone/output_pipeline.h"
 #include "phone/save.h"
 #include "phone/selection.h"
+#include "phone/temp_file.h"
 
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -87,7 +89,12 @@ public:
               std::ostream& err)
         : o_(options), plan_(plan), out_(out), err_(err),
           pipeline_(PhoneSettings{options.customWidth, options.customHeight, options.profile,
-                                  options.format}) {}
+                                  options.format}) {
+        // A full temporary folder need not stop the work while the outputs' place has room.
+        const fs::path folder =
+            plan.toFolder ? fs::path(plan.folder) : fs::path(plan.file).parent_path();
+        pipeline_.SetFallbackFolder(folder.empty() ? "." : folder.string());
+    }
 
     // False when the input failed (already reported); `overLimit` is set when the written
     // file is beyond a carrier's limit.
@@ -136,9 +143,13 @@ public:
             pipeline_.SetFittedFormat(fit.code, fit.size);
             fittedSize = fit.size;
         }
-        if (!pipeline_.OutputImage())
+        if (!pipeline_.OutputImage()) {
+            const int error = pipeline_.TempOutputError();
+            const std::string temp = pipeline_.TempOutputPath();
             return Fail(input, "the conversion failed (cannot write or read '" +
-                                   pipeline_.TempOutputPath() + "')");
+                                   (temp.empty() ? TempFolder() : temp) + "'" +
+                                   (error ? std::string(": ") + std::strerror(error) : "") + ")");
+        }
 
         const std::string path = plan_.For(input, pipeline_.IsPng() ? ".png" : ".jpg");
         if (!CheckDestination(input, path, &why))
