@@ -19,9 +19,9 @@ namespace {
 // Progressive files can ask for an endless number of scans; real ones have a handful.
 constexpr int kMaxScans = 1000;
 // Every scan walks the blocks of its components, even one that codes nothing, so a few
-// bytes per scan can cost seconds on a big picture. Real files visit each block some ten
-// times at most; this many visits of the whole picture, plus a little, is all we decode.
-constexpr uint64_t kScanPassesAllowed = 16;
+// bytes per scan can cost seconds on a big picture. Real files visit each block five or six
+// times (the usual scripts of ten scans); twice that, plus a little, is all we decode.
+constexpr uint64_t kScanPassesAllowed = 12;
 constexpr uint64_t kScanVisitsFloor = uint64_t(1) << 20;
 // Room for the library's row buffers beside the whole-picture coefficients.
 constexpr uint64_t kCodecSlackBytes = uint64_t(16) << 20;
@@ -40,6 +40,8 @@ struct ScanWork {
     jpeg_progress_mgr base;
     uint64_t visited = 0;
     uint64_t allowed = 0;
+    int scan = 0;            // the scan being read
+    JDIMENSION rowsDone = 0; // and its rows of blocks counted so far
 };
 
 ErrorManager* Manager(j_common_ptr cinfo) {
@@ -87,7 +89,7 @@ void EmitMessage(j_common_ptr cinfo, int level) {
     ++cinfo->err->num_warnings;
 }
 
-// Called for every row of blocks a scan decodes (and every batch of output rows).
+// Called while scans are read and output rows made; counts the rows of blocks read since.
 void Progress(j_common_ptr cinfo) {
     auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
     auto* work = reinterpret_cast<ScanWork*>(decompress->progress);
@@ -95,11 +97,19 @@ void Progress(j_common_ptr cinfo) {
         CodecLog("[JPEG Library Error] - more than %d scans", kMaxScans);
         longjmp(Manager(cinfo)->recovery, 1);
     }
+    if (decompress->input_scan_number != work->scan) {
+        work->scan = decompress->input_scan_number;
+        work->rowsDone = 0;
+    }
+    if (decompress->input_iMCU_row <= work->rowsDone)
+        return;
     // A row of a single-component scan is that component's vertical sampling factor high.
-    const uint64_t rows =
+    const uint64_t height =
         decompress->comps_in_scan == 1 ? uint64_t(decompress->cur_comp_info[0]->v_samp_factor) : 1;
-    work->visited +=
-        uint64_t(decompress->MCUs_per_row) * uint64_t(decompress->blocks_in_MCU) * rows;
+    work->visited += uint64_t(decompress->input_iMCU_row - work->rowsDone) *
+                     uint64_t(decompress->MCUs_per_row) * uint64_t(decompress->blocks_in_MCU) *
+                     height;
+    work->rowsDone = decompress->input_iMCU_row;
     if (work->visited > work->allowed) {
         CodecLog("[JPEG Library Error] - the scans ask for too much work for the picture");
         longjmp(Manager(cinfo)->recovery, 1);
