@@ -4,6 +4,9 @@
 #include "plugins/plugin_host.h"
 
 #include <strings.h>
+#include <sys/stat.h>
+
+#include <cstring>
 
 namespace {
 
@@ -18,11 +21,28 @@ std::string Extension(const std::string& path) {
     return path.substr(dot);
 }
 
+// A plug-in's picture is widened to 24 bits here, a second copy beside the plug-in's own;
+// one far bigger than its file can mean is refused before that copy is made.
+bool PluginPictureAffordable(const PluginPicture& picture, const std::string& path) {
+    PackedDib header;
+    if (!picture.header || picture.headerBytes < sizeof header)
+        return true; // refused as damaged when it is made
+    std::memcpy(&header, picture.header, sizeof header);
+    struct stat info {};
+    const int64_t height = header.height < 0 ? -int64_t(header.height) : header.height;
+    return ::stat(path.c_str(), &info) != 0 ||
+           LoadCostAllowed(LoadedPictureBytes(header.bitCount, header.width, height),
+                           uint64_t(info.st_size));
+}
+
 PackedDib* DecodeThroughPlugins(const std::string& path, LoadError* error) {
     PluginPicture picture;
     const int status = DecodeWithPlugins(path.c_str(), &picture);
     PackedDib* dib = nullptr;
-    if (status == 0) {
+    if (status == 0 && !PluginPictureAffordable(picture, path)) {
+        if (error)
+            *error = LoadError::Damaged;
+    } else if (status == 0) {
         dib = DibFromHeaderAndBits(picture.header, picture.headerBytes, picture.bits,
                                    picture.bitsBytes);
         if (error)

@@ -1,5 +1,6 @@
 #include "plugin_test_support.h"
 
+#include "image/loaders.h"
 #include "plugins/plugin_host.h"
 
 #include <cstddef>
@@ -258,6 +259,15 @@ TEST_F(PluginFolder, NonsenseFromAPluginIsRefused) {
         EXPECT_TRUE(CallLog(list_.Plugin(0)).ends_with("GetPictureInfo:0 GetPictureInfo:128 "))
             << CallLog(list_.Plugin(0));
     }
+}
+
+// A plug-in's picture far bigger than its file can mean is not widened into a second copy.
+TEST_F(PluginFolder, LoaderRefusesAPictureFarBeyondItsFile) {
+    Add("liar");
+    ASSERT_EQ(LoadPluginFolder(folder().string()), 1);
+    LoadError why = LoadError::None;
+    EXPECT_EQ(DibPtr(LoadImageFile(Lie('G'), &why)), nullptr);
+    EXPECT_EQ(why, LoadError::Damaged);
 }
 
 TEST_F(PluginFolder, ProcessWideListDecodesForTheLoader) {
