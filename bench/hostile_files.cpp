@@ -242,17 +242,18 @@ std::vector<Case> MakeFiles(const fs::path& folder, bool large) {
         cases.push_back({name, damaged, note});
     };
 
-    // A progressive 30000 x 11000 colour picture whose first scan stops after a few bytes.
+    // A progressive 30000 x 11930 grey picture whose first scan stops after two rows of
+    // blocks (one bit each), and a baseline 18000 x 18000 one with a kilobyte of data; both
+    // end with an end marker.
     {
-        Bytes b = JpegHead(true, 3, 30000, 11000, 0);
-        b += Scan(3, 0, 0) + Bytes(160, '\0');
-        add("progressive-cut.jpg", b, true, "359-byte kind: gigapixel claim, cut in scan 1");
+        Bytes b = JpegHead(true, 1, 30000, 11930, 0);
+        b += Scan(1, 0, 0) + Bytes(1000, '\0') + "\xFF\xD9";
+        add("progressive-cut.jpg", b, true, "359-byte kind: 358 Mpx claimed, cut in scan 1");
     }
-    // A baseline 18000 x 18000 colour picture with a kilobyte of data.
     {
-        Bytes b = JpegHead(false, 3, 18000, 18000, 0);
-        b += Scan(3, 0, 63) + Bytes(1100, '\0');
-        add("baseline-cut.jpg", b, true, "1.3 KB kind: gigapixel claim, cut");
+        Bytes b = JpegHead(false, 1, 18000, 18000, 0);
+        b += Scan(1, 0, 63) + Bytes(1100, '\0') + "\xFF\xD9";
+        add("baseline-cut.jpg", b, true, "1.3 KB kind: 324 Mpx claimed, data ends early");
     }
     // Progressive grey pictures with 999 scans that code nothing: 10000 x 10000, and
     // 18000 x 18000 padded with a comment to the size that lets it be allocated.
