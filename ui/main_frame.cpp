@@ -125,6 +125,8 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     connect(outputPanel_, &COutputPanel::outputChanged, this, &CMainFrame::UpdateCommandUi);
     connect(outputPanel_, &COutputPanel::captionChanged, this, &QWidget::setWindowTitle);
     dotEditor_->SetPipeline(&outputPanel_->Pipeline());
+    // A full temporary folder need not stop the conversion: the file goes where saves go.
+    outputPanel_->Pipeline().SetFallbackFolder(saveFolder_.toStdString());
     dotEditor_->SetPenColor(outputPanel_->Swatch()->Color());
     connect(outputPanel_, &COutputPanel::workingCopyChanged, dotEditor_,
             &CDotEditView::WorkingCopyChanged);
@@ -470,6 +472,7 @@ void CMainFrame::OnAbout() {
 
 void CMainFrame::OnSave() {
     SaveFlow(*prompts_, this).Save(outputPanel_->Pipeline(), documentName_, saveFolder_);
+    outputPanel_->Pipeline().SetFallbackFolder(saveFolder_.toStdString());
 }
 
 void CMainFrame::OnSizeCheck() {
