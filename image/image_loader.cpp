@@ -108,7 +108,7 @@ PackedDib* LoadImageFile(const std::string& path, LoadError* error) {
     else if (strcasecmp(ext.c_str(), ".png") == 0)
         dib.reset(ReadPngFile(path, nullptr, why));
     else if (strcasecmp(ext.c_str(), ".jpg") == 0 || strcasecmp(ext.c_str(), ".jpeg") == 0)
-        dib.reset(ReadJpegFile(path, nullptr, why));
+        dib.reset(ReadJpegPicture(path, why));
     else if ((*why = CheckPictureFile(path)) == LoadError::None)
         dib.reset(DecodeThroughPlugins(path, why)); // plug-ins open the file themselves
     return WidenPalettePicture(std::move(dib), why);

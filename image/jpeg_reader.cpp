@@ -150,7 +150,7 @@ void CmykRowToBgr(const JSAMPLE* in, uint8_t* out, JDIMENSION width, bool invert
 
 // Everything that may jump back through the error hook; no objects with destructors here.
 bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& work, FILE* file,
-                uint64_t fileBytes, PackedDib* volatile& dib) {
+                uint64_t fileBytes, bool wideGrey, PackedDib* volatile& dib) {
     if (setjmp(errors.recovery))
         return false;
     jpeg_create_decompress(&cinfo);
@@ -161,7 +161,8 @@ bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& w
     jpeg_read_header(&cinfo, TRUE);
 
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    // Grey pictures to be widened anyway are better widened by the library, row by row.
+    const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE && !wideGrey;
     cinfo.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_calc_output_dimensions(&cinfo);
     const int depth = grey ? 8 : 24;
@@ -237,7 +238,7 @@ bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& w
 namespace {
 
 PackedDib* ReadJpegStream(FILE* file, uint64_t fileBytes, std::vector<PaletteColor>* palette,
-                          LoadError* error) {
+                          LoadError* error, bool wideGrey = false) {
     jpeg_decompress_struct cinfo = {};
     ErrorManager errors;
     cinfo.err = jpeg_std_error(&errors.base);
@@ -250,7 +251,7 @@ PackedDib* ReadJpegStream(FILE* file, uint64_t fileBytes, std::vector<PaletteCol
     work.allowed = kScanVisitsFloor;
 
     PackedDib* volatile dib = nullptr;
-    const bool ok = DecodeJpeg(cinfo, errors, work, file, fileBytes, dib);
+    const bool ok = DecodeJpeg(cinfo, errors, work, file, fileBytes, wideGrey, dib);
     jpeg_destroy_decompress(&cinfo);
     std::fclose(file);
     if (!ok) {
@@ -279,6 +280,15 @@ PackedDib* ReadJpegFile(const std::string& path, std::vector<PaletteColor>* pale
     if (!file)
         return Fail(error, why);
     return ReadJpegStream(file, size, palette, error);
+}
+
+PackedDib* ReadJpegPicture(const std::string& path, LoadError* error) {
+    uint64_t size = 0;
+    LoadError why = LoadError::None;
+    FILE* file = OpenPictureFile(path, &size, &why);
+    if (!file)
+        return Fail(error, why);
+    return ReadJpegStream(file, size, nullptr, error, true);
 }
 
 PackedDib* ReadJpegMemory(const void* data, size_t size, LoadError* error) {

@@ -40,6 +40,8 @@ PackedDib* ReadPngFile(const std::string& path, std::vector<PaletteColor>* palet
 // 24 bits, or 8 bits for greyscale, or none.
 PackedDib* ReadJpegFile(const std::string& path, std::vector<PaletteColor>* palette = nullptr,
                         LoadError* error = nullptr);
+// The same as a picture to work on: greyscale pictures come out at 24 bits as well.
+PackedDib* ReadJpegPicture(const std::string& path, LoadError* error = nullptr);
 // The same from the bytes of a JPEG file in memory.
 PackedDib* ReadJpegMemory(const void* data, size_t size, LoadError* error = nullptr);
 
