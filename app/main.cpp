@@ -1,5 +1,6 @@
 #include "app/phone_image_app.h"
 #include "app/program_translations.h"
+#include "phone/temp_file_cleanup.h"
 #include "ui/main_frame.h"
 
 #include <cstdio>
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    // The "~kt" files go with the program, also when it is told to stop.
+    RemoveTempFilesOnSignals();
     CPhoneImageApp app(argc, argv);
     const ProgramTranslations translations(UiLanguageOf());
     CMainFrame frame;

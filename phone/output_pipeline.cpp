@@ -155,9 +155,18 @@ void OutputPipeline::RunConversion() {
 }
 
 uint32_t OutputPipeline::WriteTempOutput() {
-    FILE* stream = temp_.Begin();
-    if (!output_ || !stream)
+    if (!output_)
         return 0;
+    int64_t size = WriteTempOutputOnce();
+    if (size < 0 && temp_.error() != 0 && !fallbackFolder_.empty() && temp_.MoveTo(fallbackFolder_))
+        size = WriteTempOutputOnce();
+    return size < 0 ? 0 : uint32_t(uint64_t(size));
+}
+
+int64_t OutputPipeline::WriteTempOutputOnce() {
+    FILE* stream = temp_.Begin();
+    if (!stream)
+        return -1;
     int ok = 0;
     if (!format_.highQuality)
         ok = IsPng() ? WritePngStream(output_.get(), stream)
@@ -166,8 +175,7 @@ uint32_t OutputPipeline::WriteTempOutput() {
         ok = WriteCompactPngStream(output_.get(), stream);
     else // the base image, as a save writes it (phone/save.h)
         ok = WriteJpegStream(base_.get(), stream, format_.jpeg);
-    const int64_t size = temp_.End(ok != 0);
-    return size < 0 ? 0 : uint32_t(uint64_t(size));
+    return temp_.End(ok != 0);
 }
 
 SizeCheckResult OutputPipeline::CheckSize() {

@@ -75,8 +75,14 @@ public:
     // file and read back as the output image (none when that fails).
     void RunConversion();
     // Writes the output image to the temporary output file with the current format; its
-    // size in bytes, or 0 when writing failed.
+    // size in bytes, or 0 when writing failed. When the temporary folder cannot take the
+    // file (a full disk, say) and a fallback folder is set, the file moves there first.
     uint32_t WriteTempOutput();
+    // Where the temporary output file goes when the temporary folder cannot take it, such as
+    // the folder the outputs are saved in; empty (the default) for nowhere.
+    void SetFallbackFolder(const std::string& folder) { fallbackFolder_ = folder; }
+    // Why the temporary output file could not be written (a system error number), or 0.
+    int TempOutputError() const { return temp_.error(); }
 
     // Size check: writes the temporary output file and judges its size.
     [[nodiscard]] SizeCheckResult CheckSize();
@@ -96,6 +102,7 @@ public:
 
 private:
     void TakeBase(DibPtr image);
+    int64_t WriteTempOutputOnce();
     void UseFormat(const OutputFormat& format);
 
     ProfileSelection profile_;
@@ -115,5 +122,6 @@ private:
     int cursor_ = 0;
 
     ScratchFile temp_{"~kt"};
+    std::string fallbackFolder_;
     std::function<void()> onChanged_;
 };

@@ -126,6 +126,8 @@ public:
 
     // The phone image: read access for drawing, saving and delivery.
     const OutputPipeline& Pipeline() const { return pipeline_; }
+    // Where the temporary output file goes when the temporary folder cannot take it.
+    void SetTempFallbackFolder(const std::string& folder) { pipeline_.SetFallbackFolder(folder); }
     // Writes the temporary output file with the current format and judges its size.
     [[nodiscard]] SizeCheckResult CheckSize();
 

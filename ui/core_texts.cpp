@@ -95,6 +95,11 @@ QString LoadFailureReason(LoadError error) {
         return QCoreApplication::translate("CoreTexts", "ファイルが壊れています。");
     case LoadError::TooLarge:
         return QCoreApplication::translate("CoreTexts", "画像が大きすぎます。");
+    case LoadError::NotAFile:
+        return QCoreApplication::translate("CoreTexts", "通常のファイルではありません。");
+    case LoadError::Truncated:
+        return QCoreApplication::translate("CoreTexts",
+                                           "ファイルが途中で切れています。足りない部分は埋めました。");
     case LoadError::None:
         break;
     }

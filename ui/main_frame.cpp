@@ -5,6 +5,7 @@
 #include "desktop/shell_open.h"
 #include "desktop/stored_settings.h"
 #include "phone/phone_image_document.h"
+#include "phone/temp_file_cleanup.h"
 #include "plugins/plugin_host.h"
 #include "qtimage/dib_clipboard.h"
 #include "qtimage/dib_qimage.h"
@@ -83,10 +84,7 @@ public:
     explicit DeliveryCopy(const OutputPipeline& pipeline)
         : path_(pipeline.OutputImage() ? QString::fromStdString(pipeline.MakeDeliveryCopy())
                                        : QString()) {}
-    ~DeliveryCopy() {
-        if (!path_.isEmpty())
-            QFile::remove(path_);
-    }
+    ~DeliveryCopy() { RemoveTempFile(path_.toStdString()); }
     DeliveryCopy(const DeliveryCopy&) = delete;
     DeliveryCopy& operator=(const DeliveryCopy&) = delete;
     const QString& path() const { return path_; }
@@ -146,6 +144,8 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     connect(signals_, &DocumentSignals::profileChanged, this,
             [this] { setWindowTitle(ProfileCaption(document_->Profile())); });
     dotEditor_->SetPhoneImage(document_.get());
+    // A full temporary folder need not stop the conversion: the file goes where saves go.
+    document_->SetTempFallbackFolder(saveFolder_.toStdString());
     dotEditor_->SetPenColor(outputPanel_->Swatch()->Color());
     connect(signals_, &DocumentSignals::workingCopyChanged, dotEditor_,
             &CDotEditView::WorkingCopyChanged);
@@ -519,6 +519,7 @@ void CMainFrame::OnAbout() {
 
 void CMainFrame::OnSave() {
     SaveFlow(*prompts_, this).Save(document_->Pipeline(), documentName_, saveFolder_);
+    document_->SetTempFallbackFolder(saveFolder_.toStdString());
 }
 
 void CMainFrame::OnSizeCheck() {

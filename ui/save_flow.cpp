@@ -29,6 +29,12 @@ QString SaveStatusReason(SaveStatus status, int error) {
             return QCoreApplication::translate("SaveFlow", "書き込みできませんでした（%1）。")
                 .arg(QString::fromLocal8Bit(std::strerror(error)));
         return QCoreApplication::translate("SaveFlow", "書き込みできませんでした。");
+    case SaveStatus::ReadOnly:
+        return QCoreApplication::translate("SaveFlow",
+                                           "このファイルは読み取り専用です。別の名前で保存してください。");
+    case SaveStatus::NotAFile:
+        return QCoreApplication::translate(
+            "SaveFlow", "この名前はフォルダーなど、ファイルでないものを指しています。");
     }
     return {};
 }

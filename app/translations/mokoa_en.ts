@@ -962,6 +962,14 @@ JPEG files for J-Sky must be 6 KB at most.
         <source>%1: 画像がないため合わせられません</source>
         <translation>%1: there is no picture to fit</translation>
     </message>
+    <message>
+        <source>通常のファイルではありません。</source>
+        <translation>It is not a regular file.</translation>
+    </message>
+    <message>
+        <source>ファイルが途中で切れています。足りない部分は埋めました。</source>
+        <translation>The file is cut short; the missing part has been filled in.</translation>
+    </message>
 </context>
 <context>
     <name>IntegerField</name>
@@ -1176,6 +1184,14 @@ Set up the mail account first.</translation>
 %2</source>
         <translation>The file &quot;%1&quot; could not be saved.
 %2</translation>
+    </message>
+    <message>
+        <source>このファイルは読み取り専用です。別の名前で保存してください。</source>
+        <translation>This file is read-only. Please save under another name.</translation>
+    </message>
+    <message>
+        <source>この名前はフォルダーなど、ファイルでないものを指しています。</source>
+        <translation>This name refers to a folder or something else that is not a file.</translation>
     </message>
 </context>
 <context>
