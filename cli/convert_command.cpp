@@ -88,9 +88,9 @@ class Converter {
 public:
     Converter(const ConvertOptions& options, const OutputPlan& plan, std::ostream& out,
               std::ostream& err)
-        : o_(options), plan_(plan), out_(out), err_(err),
-          settings_{options.customWidth, options.customHeight, options.profile, options.format,
-                    options.aspectLock} {
+        : o_(options), plan_(plan), out_(out),
+          err_(err), settings_{options.customWidth, options.customHeight, options.profile,
+                               options.format, options.aspectLock} {
         // A full temporary folder need not stop the work while the outputs' place has room.
         const fs::path folder =
             plan.toFolder ? fs::path(plan.folder) : fs::path(plan.file).parent_path();
@@ -110,6 +110,8 @@ public:
             const PictureLoad load = document.OpenPicture(input);
             if (!load.loaded)
                 return Fail(input, load.reason);
+            if (load.error == LoadError::Truncated)
+                err_ << "mokoa-convert: " << input << ": " << load.reason << "\n";
             if (!AdjustSourcePicture(document, o_))
                 return Fail(input, "out of memory while adjusting the picture");
 

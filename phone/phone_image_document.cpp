@@ -133,6 +133,9 @@ PictureLoad PhoneImageDocument::OpenPicture(const std::string& path) {
     if (!loaded)
         return {false, LoadError::TooLarge, "not enough memory to widen the picture to 24 bits"};
     SetPicture(std::move(loaded));
+    // A file cut short still opens; the caller may tell the user so.
+    if (why == LoadError::Truncated)
+        return {true, why, LoadErrorText(why)};
     return {true, LoadError::None, {}};
 }
 

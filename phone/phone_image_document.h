@@ -42,8 +42,9 @@ protected:
 // The result of opening a picture file.
 struct [[nodiscard]] PictureLoad {
     bool loaded = false;
-    LoadError error = LoadError::None; // why not, for the windows to word in their language
-    std::string reason;                // why not, in English ("file missing or unreadable", ...)
+    // Why not, or Truncated for a file cut short that opened all the same.
+    LoadError error = LoadError::None; // for the windows to word in their language
+    std::string reason;                // in English ("file missing or unreadable", ...)
 };
 
 class PhoneImageDocument final : public EditablePhoneImage {

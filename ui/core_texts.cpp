@@ -98,8 +98,8 @@ QString LoadFailureReason(LoadError error) {
     case LoadError::NotAFile:
         return QCoreApplication::translate("CoreTexts", "通常のファイルではありません。");
     case LoadError::Truncated:
-        return QCoreApplication::translate("CoreTexts",
-                                           "ファイルが途中で切れています。足りない部分は埋めました。");
+        return QCoreApplication::translate(
+            "CoreTexts", "ファイルが途中で切れています。足りない部分は埋めました。");
     case LoadError::None:
         break;
     }

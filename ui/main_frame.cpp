@@ -428,6 +428,9 @@ bool CMainFrame::OpenPictureFile(const QString& path) {
     }
     documentName_ = file.fileName();
     SetMode(cmd::kAreaSelect);
+    if (load.error == LoadError::Truncated)
+        statusBar()->showMessage(
+            file.fileName() + QStringLiteral(": ") + LoadFailureReason(load.error), 15000);
     return true;
 }
 

@@ -154,6 +154,16 @@ TEST_F(PhoneImageDocumentTest, FailedOpenSaysWhyAndKeepsThePictureAndPhoneImage)
     const PictureLoad good = document_.OpenPicture(dir_.file("p.png"));
     EXPECT_TRUE(good.loaded) << good.reason;
     EXPECT_TRUE(SamePixels(document_.Picture(), picture.get()));
+
+    // A file cut short opens, and says so.
+    DibPtr big = GradientPicture(256, 256);
+    ASSERT_EQ(WriteJpegFile(big.get(), dir_.file("whole.jpg"), 90), 1);
+    const std::string bytes = testsupport::ReadFileBytes(dir_.file("whole.jpg"));
+    testsupport::WriteFileBytes(dir_.file("cut.jpg"), bytes.substr(0, bytes.size() / 2));
+    const PictureLoad cut = document_.OpenPicture(dir_.file("cut.jpg"));
+    EXPECT_TRUE(cut.loaded);
+    EXPECT_EQ(cut.error, LoadError::Truncated);
+    EXPECT_EQ(DibWidth(document_.Picture()), 256);
 }
 
 TEST_F(PhoneImageDocumentTest, BatchMakesOneBaseImageAtItsEnd) {
