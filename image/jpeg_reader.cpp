@@ -5,6 +5,7 @@
 #include "image/codec_log.h"
 #include "image/loaders.h"
 #include "image/picture_file.h"
+#include "image/sampled_picture.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -149,30 +150,44 @@ void CmykRowToBgr(const JSAMPLE* in, uint8_t* out, JDIMENSION width, bool invert
     }
 }
 
-// Everything that may jump back through the error hook; no objects with destructors here.
-bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& work, FILE* file,
-                uint64_t fileBytes, bool wideGrey, PackedDib* volatile& dib) {
-    if (setjmp(errors.recovery))
-        return false;
+// What a decode is after, and the state it keeps. Plain data only: the library's errors jump
+// over the frames that use it.
+struct JpegJob {
+    FILE* file = nullptr;
+    uint64_t fileBytes = 0;
+    bool wideGrey = false;             // grey pictures delivered at 24 bits
+    SampledPicture* samples = nullptr; // only these rows and columns are wanted
+    bool headerOnly = false;           // stop once the header is read and judged
+    PackedDib* volatile dib = nullptr; // the whole picture, held raw across long jumps
+    bool grey = false;                 // delivered at 8 bits with a grey ramp
+    bool cmyk = false;                 // converted to blue, green, red here
+    int width = 0;                     // the picture's size as it will be delivered
+    int height = 0;
+};
+
+// Reads the header, checks the picture against the limits and what it may cost, and starts
+// the decompression. Jumps back on any failure.
+void StartJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& work, JpegJob& job) {
     jpeg_create_decompress(&cinfo);
     cinfo.progress = &work.base;
     // Nothing of the picture's size is known yet: the markers alone may take this much.
     cinfo.mem->max_memory_to_use = long(kCodecSlackBytes);
-    jpeg_stdio_src(&cinfo, file);
+    jpeg_stdio_src(&cinfo, job.file);
     jpeg_read_header(&cinfo, TRUE);
 
-    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    job.cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     // Grey pictures to be widened anyway are better widened by the library, row by row.
-    const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE && !wideGrey;
-    cinfo.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    job.grey = cinfo.jpeg_color_space == JCS_GRAYSCALE && !job.wideGrey;
+    cinfo.out_color_space = job.grey ? JCS_GRAYSCALE : job.cmyk ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_calc_output_dimensions(&cinfo);
-    const int depth = grey ? 8 : 24;
+    const int depth = job.grey ? 8 : 24;
     if (!DibShapeLoadable(depth, cinfo.output_width, cinfo.output_height)) {
         errors.why = LoadError::TooLarge;
         ERREXIT(&cinfo, JERR_IMAGE_TOO_BIG);
     }
     // A multi-scan file keeps the coefficients of the whole picture while it is read; the
-    // library may take that much and no more for its whole-picture buffers.
+    // library may take that much and no more for its whole-picture buffers. Reading only
+    // some rows is judged as reading them all, so that a file is refused or taken alike.
     uint64_t blocks = 0, coefBytes = 0;
     CountBlocks(cinfo, &blocks, &coefBytes);
     errors.multiScan = jpeg_has_multiple_scans(&cinfo);
@@ -180,26 +195,39 @@ bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& w
         coefBytes = 0;
     if (!LoadCostAllowed(LoadedPictureBytes(depth, cinfo.output_width, cinfo.output_height) +
                              coefBytes,
-                         fileBytes)) {
+                         job.fileBytes)) {
         CodecLog("[JPEG Library Error] - %llu bytes cannot hold a %ux%u picture",
-                 static_cast<unsigned long long>(fileBytes), cinfo.output_width,
+                 static_cast<unsigned long long>(job.fileBytes), cinfo.output_width,
                  cinfo.output_height);
         longjmp(errors.recovery, 1);
     }
+    if (job.samples && (int64_t(cinfo.output_width) != job.samples->Width() ||
+                        int64_t(cinfo.output_height) != job.samples->Height())) {
+        CodecLog("[JPEG Library Error] - the picture is not the size its samples were taken for");
+        longjmp(errors.recovery, 1);
+    }
+    job.width = int(cinfo.output_width);
+    job.height = int(cinfo.output_height);
+    if (job.headerOnly)
+        return;
     cinfo.mem->max_memory_to_use = long(coefBytes + kCodecSlackBytes);
     work.allowed = kScanPassesAllowed * blocks + kScanVisitsFloor;
 
     jpeg_start_decompress(&cinfo);
-    const int expected = grey ? 1 : cmyk ? 4 : 3;
+    const int expected = job.grey ? 1 : job.cmyk ? 4 : 3;
     if (cinfo.output_components != expected)
         ERREXIT(&cinfo, JERR_BAD_J_COLORSPACE);
-    // Held raw across the decoder's long jumps; the caller releases it on failure.
-    dib = DibCreate(depth, int(cinfo.output_width), int(cinfo.output_height)).release();
+}
+
+void DecodeWhole(jpeg_decompress_struct& cinfo, ErrorManager& errors, JpegJob& job) {
+    PackedDib* dib =
+        DibCreate(job.grey ? 8 : 24, int(cinfo.output_width), int(cinfo.output_height)).release();
+    job.dib = dib;
     if (!dib) {
         errors.why = LoadError::TooLarge;
         ERREXIT(&cinfo, JERR_OUT_OF_MEMORY);
     }
-    if (grey) {
+    if (job.grey) {
         uint8_t* entry = DibColorTable(dib);
         for (int i = 0; i < 256; ++i, entry += 4) {
             entry[0] = entry[1] = entry[2] = uint8_t(i);
@@ -208,7 +236,7 @@ bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& w
     }
 
     const JDIMENSION height = cinfo.output_height;
-    if (cmyk) {
+    if (job.cmyk) {
         JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                        JPOOL_IMAGE, cinfo.output_width * 4, 1);
         while (cinfo.output_scanline < height) {
@@ -231,9 +259,96 @@ bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& w
                 ERREXIT(&cinfo, JERR_INPUT_EMPTY);
         }
     }
+}
+
+// Decodes the rows of the grid and skips the others; every row's data is still read, so
+// that damage anywhere in the file is found as a whole decode finds it. Columns far from
+// the grid's are not decoded at all.
+void DecodeSamples(jpeg_decompress_struct& cinfo, JpegJob& job) {
+    SampledPicture& samples = *job.samples;
+    const SampleGrid& grid = samples.Grid();
+    // The smooth chroma upsampling, and the smoothing of blocks whose coefficients a cut
+    // progressive file lacks (which looks two blocks aside), treat the edges of a cropped
+    // row as the picture's edges: the crop keeps three block columns of margin beyond the
+    // grid's on either side.
+    const JDIMENSION margin = 3 * JDIMENSION(cinfo.max_h_samp_factor * cinfo.min_DCT_scaled_size);
+    const JDIMENSION first = JDIMENSION(grid.columns.front());
+    const JDIMENSION end =
+        std::min<JDIMENSION>(cinfo.output_width, JDIMENSION(grid.columns.back()) + 1 + margin);
+    JDIMENSION left = first > margin ? first - margin : 0;
+    JDIMENSION width = end - left;
+    if (width < cinfo.output_width - cinfo.output_width / 4)
+        jpeg_crop_scanline(&cinfo, &left, &width);
+    else
+        left = 0;
+    const JDIMENSION rowBytes = cinfo.output_width * JDIMENSION(job.cmyk ? 4 : 3);
+    JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                   JPOOL_IMAGE, rowBytes, 1);
+    JSAMPARRAY bgr = job.cmyk ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                           JPOOL_IMAGE, cinfo.output_width * 3, 1)
+                              : buffer;
+    for (size_t index = 0; index < grid.rows.size(); ++index) {
+        const JDIMENSION y = JDIMENSION(grid.rows[index]);
+        if (y > cinfo.output_scanline)
+            jpeg_skip_scanlines(&cinfo, y - cinfo.output_scanline);
+        if (jpeg_read_scanlines(&cinfo, buffer, 1) != 1)
+            ERREXIT(&cinfo, JERR_INPUT_EMPTY);
+        if (job.cmyk)
+            CmykRowToBgr(buffer[0], bgr[0], cinfo.output_width, cinfo.saw_Adobe_marker);
+        samples.StoreRow(index, bgr[0], int(left));
+    }
+    // Skipping to the very end would leave the rest of the data unread, and with it any
+    // damage or a cut: the last row is decoded.
+    if (cinfo.output_scanline + 1 < cinfo.output_height)
+        jpeg_skip_scanlines(&cinfo, cinfo.output_height - 1 - cinfo.output_scanline);
+    if (cinfo.output_scanline < cinfo.output_height && jpeg_read_scanlines(&cinfo, buffer, 1) != 1)
+        ERREXIT(&cinfo, JERR_INPUT_EMPTY);
+}
+
+// Everything that may jump back through the error hook; no objects with destructors here.
+bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& work, JpegJob& job) {
+    if (setjmp(errors.recovery))
+        return false;
+    StartJpeg(cinfo, errors, work, job);
+    if (job.headerOnly)
+        return true;
+    if (job.samples)
+        DecodeSamples(cinfo, job);
+    else
+        DecodeWhole(cinfo, errors, job);
     jpeg_finish_decompress(&cinfo);
     return true;
 }
+
+// The decoder with this reader's error handling and work limits.
+struct JpegDecoder {
+    jpeg_decompress_struct cinfo = {};
+    ErrorManager errors;
+    ScanWork work;
+
+    JpegDecoder() {
+        cinfo.err = jpeg_std_error(&errors.base);
+        errors.base.error_exit = ErrorExit;
+        errors.base.output_message = OutputMessage;
+        errors.base.emit_message = EmitMessage;
+        work.base = {};
+        work.base.progress_monitor = Progress;
+        work.allowed = kScanVisitsFloor;
+    }
+    JpegDecoder(const JpegDecoder&) = delete;
+    JpegDecoder& operator=(const JpegDecoder&) = delete;
+
+    // Runs the job and closes its file: None, Truncated for a file cut short, or why not.
+    LoadError Run(JpegJob& job) {
+        const bool ok = DecodeJpeg(cinfo, errors, work, job);
+        jpeg_destroy_decompress(&cinfo);
+        std::fclose(job.file);
+        if (!ok)
+            return errors.why;
+        const bool truncated = errors.cutShort || (errors.dataEnded && errors.multiScan);
+        return truncated && !job.headerOnly ? LoadError::Truncated : LoadError::None;
+    }
+};
 
 } // namespace
 
@@ -241,24 +356,15 @@ namespace {
 
 DibPtr ReadJpegStream(FILE* file, uint64_t fileBytes, std::vector<PaletteColor>* palette,
                       LoadError* error, bool wideGrey = false) {
-    jpeg_decompress_struct cinfo = {};
-    ErrorManager errors;
-    cinfo.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = ErrorExit;
-    errors.base.output_message = OutputMessage;
-    errors.base.emit_message = EmitMessage;
-    ScanWork work;
-    work.base = {};
-    work.base.progress_monitor = Progress;
-    work.allowed = kScanVisitsFloor;
-
-    PackedDib* volatile dib = nullptr;
-    const bool ok = DecodeJpeg(cinfo, errors, work, file, fileBytes, wideGrey, dib);
-    jpeg_destroy_decompress(&cinfo);
-    std::fclose(file);
-    if (!ok) {
+    JpegJob job;
+    job.file = file;
+    job.fileBytes = fileBytes;
+    job.wideGrey = wideGrey;
+    const LoadError why = JpegDecoder().Run(job);
+    PackedDib* dib = job.dib;
+    if (why != LoadError::None && why != LoadError::Truncated) {
         DibFree(dib);
-        return Fail(error, errors.why);
+        return Fail(error, why);
     }
     if (palette) {
         palette->clear();
@@ -266,9 +372,8 @@ DibPtr ReadJpegStream(FILE* file, uint64_t fileBytes, std::vector<PaletteColor>*
             for (PaletteColor i = 0; i < 256; ++i)
                 palette->push_back(0xFF000000u | (i << 16) | (i << 8) | i);
     }
-    const bool truncated = errors.cutShort || (errors.dataEnded && errors.multiScan);
     if (error)
-        *error = truncated ? LoadError::Truncated : LoadError::None;
+        *error = why;
     return DibPtr(dib);
 }
 
@@ -298,4 +403,46 @@ DibPtr ReadJpegMemory(const void* data, size_t size, LoadError* error) {
     if (!file)
         return Fail(error, LoadError::Damaged);
     return ReadJpegStream(file, size, nullptr, error);
+}
+
+bool ReadJpegSamples(const std::string& path, SampledPicture* samples, LoadError* error) {
+    uint64_t size = 0;
+    LoadError why = LoadError::None;
+    FILE* file = samples && !samples->Empty() ? OpenPictureFile(path, &size, &why) : nullptr;
+    if (!file) {
+        if (error)
+            *error = samples && !samples->Empty() ? why : LoadError::Damaged;
+        return false;
+    }
+    JpegJob job;
+    job.file = file;
+    job.fileBytes = size;
+    job.wideGrey = true;
+    job.samples = samples;
+    why = JpegDecoder().Run(job);
+    if (error)
+        *error = why;
+    return why == LoadError::None || why == LoadError::Truncated;
+}
+
+bool ReadJpegInfo(const std::string& path, PictureInfo* info, LoadError* error) {
+    uint64_t size = 0;
+    LoadError why = LoadError::None;
+    FILE* file = OpenPictureFile(path, &size, &why);
+    if (!file) {
+        Fail(error, why);
+        return false;
+    }
+    JpegJob job;
+    job.file = file;
+    job.fileBytes = size;
+    job.wideGrey = true;
+    job.headerOnly = true;
+    why = JpegDecoder().Run(job);
+    if (error)
+        *error = why;
+    if (why != LoadError::None)
+        return false;
+    *info = {job.width, job.height, 24};
+    return true;
 }
