@@ -1,5 +1,6 @@
 #include "phone/selection.h"
 
+#include "image/sampled_picture.h"
 #include "image/transform.h"
 
 #include <algorithm>
@@ -53,5 +54,17 @@ DibPtr MakeBaseImage(const PackedDib* picture, const ImageRect& selection, int t
         return nullptr;
     ResampleImage(base.get(), 0, 0, -1, -1, picture, selection.left, selection.top, selection.right,
                   selection.bottom);
+    return base;
+}
+
+DibPtr MakeBaseImage(const SampledPicture& samples, const ImageRect& selection, int targetWidth,
+                     int targetHeight, bool aspectLock) {
+    if (samples.Empty() || selection.Empty() || targetWidth <= 0 || targetHeight <= 0)
+        return nullptr;
+    const OutputSize size = OutputSizeForSelection(selection.Width(), selection.Height(),
+                                                   targetWidth, targetHeight, aspectLock);
+    DibPtr base(DibCreate(24, size.width, size.height));
+    if (!base || !ResampleSampled(base.get(), samples, selection))
+        return nullptr;
     return base;
 }

@@ -4,6 +4,8 @@
 #include "image/dib.h"
 #include "image/rect.h"
 
+class SampledPicture;
+
 // The largest rectangle of aspect width : height centred in `rect`; `scale` (when given)
 // receives its size over the aspect size. Ties keep the full height.
 ImageRect FitAspectRect(const ImageRect& rect, int aspectWidth, int aspectHeight,
@@ -23,4 +25,9 @@ OutputSize OutputSizeForSelection(int selectionWidth, int selectionHeight, int t
 // Resamples `selection` (picture pixels, inside the picture, not empty) of a 24-bit
 // picture to the size OutputSizeForSelection gives; none when it cannot be made.
 DibPtr MakeBaseImage(const PackedDib* picture, const ImageRect& selection, int targetWidth,
+                     int targetHeight, bool aspectLock);
+
+// The same from the rows and columns of a picture that were sampled for exactly this
+// selection and size (image/sampled_picture.h): the same bytes. None otherwise.
+DibPtr MakeBaseImage(const SampledPicture& samples, const ImageRect& selection, int targetWidth,
                      int targetHeight, bool aspectLock);
