@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <functional>
+#include <thread>
 
 namespace {
 
@@ -159,6 +161,9 @@ struct JpegJob {
     SampledPicture* samples = nullptr; // only these rows and columns are wanted
     bool headerOnly = false;           // stop once the header is read and judged
     PackedDib* volatile dib = nullptr; // the whole picture, held raw across long jumps
+    JDIMENSION firstRow = 0;           // the rows to decode, from the top; the rows
+    JDIMENSION endRow = 0;             // before are read without making pixels
+    bool toTheEnd = true;              // read the rest of the data after the rows
     bool grey = false;                 // delivered at 8 bits with a grey ramp
     bool cmyk = false;                 // converted to blue, green, red here
     int width = 0;                     // the picture's size as it will be delivered
@@ -219,9 +224,19 @@ void StartJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& wo
         ERREXIT(&cinfo, JERR_BAD_J_COLORSPACE);
 }
 
-void DecodeWhole(jpeg_decompress_struct& cinfo, ErrorManager& errors, JpegJob& job) {
-    PackedDib* dib =
-        DibCreate(job.grey ? 8 : 24, int(cinfo.output_width), int(cinfo.output_height)).release();
+// Makes the whole picture, or checks that the one given is this picture's.
+void AllocatePicture(jpeg_decompress_struct& cinfo, ErrorManager& errors, JpegJob& job) {
+    const int depth = job.grey ? 8 : 24;
+    if (job.dib) {
+        const PackedDib* given = job.dib;
+        if (DibBitCount(given) != depth || int64_t(DibWidth(given)) != cinfo.output_width ||
+            int64_t(DibHeight(given)) != cinfo.output_height) {
+            CodecLog("[JPEG Library Error] - the picture is not the one being decoded");
+            longjmp(errors.recovery, 1);
+        }
+        return;
+    }
+    PackedDib* dib = DibCreate(depth, int(cinfo.output_width), int(cinfo.output_height)).release();
     job.dib = dib;
     if (!dib) {
         errors.why = LoadError::TooLarge;
@@ -234,12 +249,19 @@ void DecodeWhole(jpeg_decompress_struct& cinfo, ErrorManager& errors, JpegJob& j
             entry[3] = 0;
         }
     }
+}
 
+// Decodes the job's rows into the picture.
+void DecodeRows(jpeg_decompress_struct& cinfo, JpegJob& job) {
+    PackedDib* dib = job.dib;
     const JDIMENSION height = cinfo.output_height;
+    const JDIMENSION end = job.endRow ? std::min(job.endRow, height) : height;
+    if (job.firstRow > 0)
+        jpeg_skip_scanlines(&cinfo, job.firstRow);
     if (job.cmyk) {
         JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                        JPOOL_IMAGE, cinfo.output_width * 4, 1);
-        while (cinfo.output_scanline < height) {
+        while (cinfo.output_scanline < end) {
             const JDIMENSION y = cinfo.output_scanline;
             if (jpeg_read_scanlines(&cinfo, buffer, 1) != 1)
                 ERREXIT(&cinfo, JERR_INPUT_EMPTY);
@@ -250,9 +272,9 @@ void DecodeWhole(jpeg_decompress_struct& cinfo, ErrorManager& errors, JpegJob& j
         // Decode into the image's own rows; the first decoded row is the last stored one.
         constexpr JDIMENSION kBatch = 16;
         JSAMPROW rows[kBatch];
-        while (cinfo.output_scanline < height) {
+        while (cinfo.output_scanline < end) {
             const JDIMENSION y = cinfo.output_scanline;
-            const JDIMENSION count = std::min<JDIMENSION>(kBatch, height - y);
+            const JDIMENSION count = std::min<JDIMENSION>(kBatch, end - y);
             for (JDIMENSION k = 0; k < count; ++k)
                 rows[k] = DibPixelAddress(dib, 0, int(height - 1 - (y + k)));
             if (jpeg_read_scanlines(&cinfo, rows, count) == 0)
@@ -306,16 +328,30 @@ void DecodeSamples(jpeg_decompress_struct& cinfo, JpegJob& job) {
 }
 
 // Everything that may jump back through the error hook; no objects with destructors here.
-bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& work, JpegJob& job) {
+// Up to the picture made (or given), ready for its rows.
+bool StartDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& work,
+                 JpegJob& job) {
     if (setjmp(errors.recovery))
         return false;
     StartJpeg(cinfo, errors, work, job);
+    if (!job.headerOnly && !job.samples)
+        AllocatePicture(cinfo, errors, job);
+    return true;
+}
+
+// The rows or samples, and the rest of the data when the job reads to the end.
+bool FinishDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, JpegJob& job) {
+    if (setjmp(errors.recovery))
+        return false;
     if (job.headerOnly)
         return true;
-    if (job.samples)
+    if (job.samples) {
         DecodeSamples(cinfo, job);
-    else
-        DecodeWhole(cinfo, errors, job);
+    } else {
+        DecodeRows(cinfo, job);
+        if (!job.toTheEnd)
+            return true;
+    }
     jpeg_finish_decompress(&cinfo);
     return true;
 }
@@ -340,7 +376,11 @@ struct JpegDecoder {
 
     // Runs the job and closes its file: None, Truncated for a file cut short, or why not.
     LoadError Run(JpegJob& job) {
-        const bool ok = DecodeJpeg(cinfo, errors, work, job);
+        const bool ok = StartDecode(cinfo, errors, work, job) && FinishDecode(cinfo, errors, job);
+        return Close(job, ok);
+    }
+
+    LoadError Close(JpegJob& job, bool ok) {
         jpeg_destroy_decompress(&cinfo);
         std::fclose(job.file);
         if (!ok)
@@ -350,17 +390,53 @@ struct JpegDecoder {
     }
 };
 
-} // namespace
+// Pictures from this many pixels on are decoded in two parts at once when they can be.
+constexpr uint64_t kTwoPartPixels = uint64_t(8) << 20;
 
-namespace {
+// The whole picture. A big single-scan picture is decoded in two parts on two threads: a
+// second decoder of the same file reads the upper part's data without making its pixels
+// (much the quicker part of decoding) and decodes the lower part, while the first decodes
+// the upper part. The rows are those of one decoder alone; the second decoder, which reads
+// all of the data, says whether the file was cut short or damaged.
+LoadError DecodeWholePicture(JpegJob& job, const std::function<FILE*()>& reopen) {
+    JpegDecoder upper;
+    if (!StartDecode(upper.cinfo, upper.errors, upper.work, job))
+        return upper.Close(job, false);
+    const JDIMENSION height = upper.cinfo.output_height;
+    const bool twoParts = reopen && !upper.errors.multiScan &&
+                          uint64_t(upper.cinfo.output_width) * height >= kTwoPartPixels &&
+                          std::thread::hardware_concurrency() > 1;
+    if (!twoParts)
+        return upper.Close(job, FinishDecode(upper.cinfo, upper.errors, job));
 
-DibPtr ReadJpegStream(FILE* file, uint64_t fileBytes, std::vector<PaletteColor>* palette,
-                      LoadError* error, bool wideGrey = false) {
+    JpegJob lowerJob;
+    lowerJob.file = reopen();
+    if (!lowerJob.file)
+        return upper.Close(job, FinishDecode(upper.cinfo, upper.errors, job));
+    lowerJob.fileBytes = job.fileBytes;
+    lowerJob.wideGrey = job.wideGrey;
+    lowerJob.dib = job.dib;
+    // The lower decoder first reads the upper part's data, so it takes fewer rows.
+    lowerJob.firstRow = height / 2 + height / 16;
+    job.endRow = lowerJob.firstRow;
+    job.toTheEnd = false;
+    LoadError lowerWhy = LoadError::None;
+    std::thread lower([&] { lowerWhy = JpegDecoder().Run(lowerJob); });
+    const LoadError upperWhy = upper.Close(job, FinishDecode(upper.cinfo, upper.errors, job));
+    lower.join();
+    if (upperWhy != LoadError::None && upperWhy != LoadError::Truncated)
+        return upperWhy;
+    return lowerWhy;
+}
+
+// `reopen` gives another stream of the same bytes, for a second decoder.
+DibPtr ReadJpegStream(FILE* file, uint64_t fileBytes, const std::function<FILE*()>& reopen,
+                      std::vector<PaletteColor>* palette, LoadError* error, bool wideGrey) {
     JpegJob job;
     job.file = file;
     job.fileBytes = fileBytes;
     job.wideGrey = wideGrey;
-    const LoadError why = JpegDecoder().Run(job);
+    const LoadError why = DecodeWholePicture(job, reopen);
     PackedDib* dib = job.dib;
     if (why != LoadError::None && why != LoadError::Truncated) {
         DibFree(dib);
@@ -377,6 +453,20 @@ DibPtr ReadJpegStream(FILE* file, uint64_t fileBytes, std::vector<PaletteColor>*
     return DibPtr(dib);
 }
 
+// The same file once more, as long as it still has its size.
+std::function<FILE*()> ReopenFile(const std::string& path, uint64_t size) {
+    return [path, size]() -> FILE* {
+        uint64_t now = 0;
+        LoadError why = LoadError::None;
+        FILE* file = OpenPictureFile(path, &now, &why);
+        if (file && now != size) {
+            std::fclose(file);
+            return nullptr;
+        }
+        return file;
+    };
+}
+
 } // namespace
 
 DibPtr ReadJpegFile(const std::string& path, std::vector<PaletteColor>* palette, LoadError* error) {
@@ -385,7 +475,7 @@ DibPtr ReadJpegFile(const std::string& path, std::vector<PaletteColor>* palette,
     FILE* file = OpenPictureFile(path, &size, &why);
     if (!file)
         return Fail(error, why);
-    return ReadJpegStream(file, size, palette, error);
+    return ReadJpegStream(file, size, ReopenFile(path, size), palette, error, false);
 }
 
 DibPtr ReadJpegPicture(const std::string& path, LoadError* error) {
@@ -394,7 +484,7 @@ DibPtr ReadJpegPicture(const std::string& path, LoadError* error) {
     FILE* file = OpenPictureFile(path, &size, &why);
     if (!file)
         return Fail(error, why);
-    return ReadJpegStream(file, size, nullptr, error, true);
+    return ReadJpegStream(file, size, ReopenFile(path, size), nullptr, error, true);
 }
 
 DibPtr ReadJpegMemory(const void* data, size_t size, LoadError* error) {
@@ -402,7 +492,8 @@ DibPtr ReadJpegMemory(const void* data, size_t size, LoadError* error) {
     FILE* file = size ? fmemopen(const_cast<void*>(data), size, "rb") : nullptr;
     if (!file)
         return Fail(error, LoadError::Damaged);
-    return ReadJpegStream(file, size, nullptr, error);
+    const auto reopen = [=] { return fmemopen(const_cast<void*>(data), size, "rb"); };
+    return ReadJpegStream(file, size, reopen, nullptr, error, false);
 }
 
 bool ReadJpegSamples(const std::string& path, SampledPicture* samples, LoadError* error) {
