@@ -121,7 +121,7 @@ public:
                                        "x" + std::to_string(whole.bottom) + " picture");
         }
         DibPtr base = MakeBaseImage(picture.get(), selection, pipeline_.TargetWidth(),
-                                    pipeline_.TargetHeight(), o_.aspectLock);
+                                    pipeline_.TargetHeight(), o_.aspectLock, BaseResampling(o_));
         picture.reset();
         if (!base)
             return Fail(input, "the selection gives no picture");

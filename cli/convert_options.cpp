@@ -93,6 +93,11 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
             o.selection = ConvertOptions::Selection::Whole;
         } else if (arg == "--no-lock") {
             o.aspectLock = false;
+        } else if (arg == "--resample") {
+            const auto choice = value(&v) ? ParseResamplingChoice(v) : std::nullopt;
+            if (!choice)
+                return fail("--resample needs auto, classic, area or lanczos");
+            o.resampling = *choice;
         } else if (arg == "--rotate") {
             if (!value(&v) || !ParseInt(v, &o.rotate) ||
                 (o.rotate != 90 && o.rotate != 180 && o.rotate != 270))
@@ -168,4 +173,10 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
     if (o.fit && !o.exportSource.empty())
         return fail("--fit and --export-source exclude each other");
     return cmd;
+}
+
+Resampling BaseResampling(const ConvertOptions& options) {
+    const bool classic =
+        !options.fit && !IsHighQualityFormat(OutputFormats()[size_t(options.format)].code);
+    return ResolveResampling(options.resampling, classic);
 }

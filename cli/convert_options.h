@@ -4,6 +4,7 @@
 #include "image/pixel_ops.h"
 #include "image/rect.h"
 #include "phone/fit_to_limit.h"
+#include "phone/resampling_choice.h"
 
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@ struct ConvertOptions {
     Selection selection = Selection::Fit;
     ImageRect selectRect;
     bool aspectLock = true;
+    ResamplingChoice resampling = ResamplingChoice::Auto; // --resample
 
     // Adjustments of the source picture, applied in this order.
     int rotate = 0; // 0, 90, 180 or 270
@@ -46,3 +48,7 @@ struct ParsedCommand {
 
 // Parses everything after the program name.
 ParsedCommand ParseCommandLine(const std::vector<std::string>& args);
+
+// How the selection becomes the base image: the chosen resampling, with auto settled by
+// the format (a fit counts as a high-quality format).
+Resampling BaseResampling(const ConvertOptions& options);
