@@ -7,7 +7,7 @@ build_pkgs=(
   cmake ninja-build g++ pkg-config
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
   qt6-base-dev fonts-ipafont-gothic
-  libgif-dev libqrencode-dev libimagequant-dev
+  libgif-dev libqrencode-dev libimagequant-dev libzopfli-dev
   libgtest-dev libbenchmark-dev
 )
 test_pkgs=(
