@@ -16,7 +16,7 @@ test_pkgs=(
   xvfb xauth zbar-tools
 )
 bench_pkgs=(
-  imagemagick libvips-tools pngquant nginx wrk time
+  imagemagick libvips-tools pngquant nginx wrk time python3-pil python3-numpy
 )
 fuzz_pkgs=(
   clang-14 libclang-rt-14-dev
