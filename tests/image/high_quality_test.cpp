@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <thread>
 
 using testsupport::ParsePng;
 using testsupport::PhotoLikePicture;
@@ -181,6 +182,27 @@ TEST(QualityQuantizer, TheSameRequestGivesTheSamePixelsWhateverCameBefore) {
     const DibPtr freshBiased(ReduceColorsWithRunBias(photo.get(), 40, 20));
     EXPECT_TRUE(SameBlock(late.get(), fresh.get()));
     EXPECT_TRUE(SameBlock(lateBiased.get(), freshBiased.get()));
+}
+
+// Two threads asking one quantiser for the same counts at once (the fit's probes) get
+// what a quantiser asked alone gives.
+TEST(QualityQuantizer, RequestsFromTwoThreadsGiveWhatOneGives) {
+    const DibPtr photo = PhotoLikePicture(96, 130);
+    QualityQuantizer shared(photo.get());
+    DibPtr biased[4], dithered[4];
+    std::thread other([&] {
+        for (int i = 0; i < 4; ++i)
+            biased[i].reset(shared.ReduceWithRunBias(16 + 8 * i, 20));
+    });
+    for (int i = 0; i < 4; ++i)
+        dithered[i].reset(shared.Reduce(40 - 8 * i, 50));
+    other.join();
+    for (int i = 0; i < 4; ++i) {
+        const DibPtr alone(ReduceColorsWithRunBias(photo.get(), 16 + 8 * i, 20));
+        const DibPtr aloneDithered(ReduceColorsHighQuality(photo.get(), 40 - 8 * i, 50));
+        EXPECT_TRUE(SameBlock(biased[i].get(), alone.get())) << i;
+        EXPECT_TRUE(SameBlock(dithered[i].get(), aloneDithered.get())) << i;
+    }
 }
 
 TEST(QualityQuantizer, TableHoldsTheColoursMade) {
