@@ -133,7 +133,7 @@ public:
             fitLine = FitSummary(fit, *o_.fit);
             if (!fit.fits)
                 return Fail(input, fitLine);
-            pipeline_.SetFittedFormat(fit.code, fit.size);
+            pipeline_.SetFittedFormat(fit);
             fittedSize = fit.size;
         }
         if (!pipeline_.OutputImage())

@@ -62,12 +62,24 @@ bool OutputPipeline::SelectFormat(int index) {
 }
 
 bool OutputPipeline::SetFittedFormat(uint32_t code, int64_t savedSize) {
+    return UseFittedFormat(code, savedSize, nullptr, 0);
+}
+
+bool OutputPipeline::SetFittedFormat(const FitResult& fit) {
+    return fit.fits && UseFittedFormat(fit.code, fit.size, fit.file, fit.baseFingerprint);
+}
+
+bool OutputPipeline::UseFittedFormat(uint32_t code, int64_t savedSize,
+                                     std::shared_ptr<const std::vector<uint8_t>> file,
+                                     uint64_t base) {
     if (!IsHighQualityFormat(code) ||
         (FormatCodeKind(code) != kFormatPng && FormatCodeKind(code) != kFormatJpeg))
         return false;
     fittedCode_ = code;
     fittedSize_ = savedSize;
     fittedColors_ = FormatCodeValue(code);
+    fittedFile_ = std::move(file);
+    fittedBase_ = base;
     return SelectFormat(FittedFormatIndex());
 }
 
@@ -109,7 +121,10 @@ bool OutputPipeline::UndoBaseImage() {
 
 void OutputPipeline::RunConversion() {
     output_.reset(base_ ? DibDuplicate(base_.get(), nullptr) : nullptr);
-    if (output_) {
+    // The fit's own file, for the very base image it was made from.
+    const bool prepared = output_ && fittedFile_ && formatIndex_ == FittedFormatIndex() &&
+                          BaseFingerprint(base_.get()) == fittedBase_;
+    if (output_ && !prepared) {
         if (formatCode_ & kFormatGreyscale) {
             if (PackedDib* grey = ApplyPixelOperation(base_.get(), nullptr, GreyscaleOp, 0))
                 output_.reset(grey);
@@ -135,8 +150,10 @@ void OutputPipeline::RunConversion() {
             if (reduced)
                 output_.reset(reduced);
         }
+    }
+    if (output_) {
         // A failed write must not show an older file's picture.
-        const uint32_t size = WriteTempOutput();
+        const uint32_t size = prepared ? WritePreparedFile() : WriteTempOutput();
         const bool written = size != 0;
         // The temporary file of a high-quality format holds the bytes a save writes.
         const bool fitted = written && formatIndex_ == FittedFormatIndex();
@@ -157,6 +174,14 @@ void OutputPipeline::RunConversion() {
     }
     if (onChanged_)
         onChanged_();
+}
+
+uint32_t OutputPipeline::WritePreparedFile() {
+    FILE* stream = temp_.Begin();
+    const bool ok = stream && std::fwrite(fittedFile_->data(), 1, fittedFile_->size(), stream) ==
+                                  fittedFile_->size();
+    const int64_t size = temp_.End(ok);
+    return size < 0 ? 0 : uint32_t(uint64_t(size));
 }
 
 uint32_t OutputPipeline::WriteTempOutput() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "image/dib.h"
+#include "phone/fit_to_limit.h"
 #include "phone/formats.h"
 #include "phone/profile_selection.h"
 #include "phone/save.h"
@@ -14,7 +15,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 class OutputPipeline {
 public:
@@ -49,6 +52,9 @@ public:
     // an earlier one, and is selected; false for a code that is no high-quality format. The
     // list text follows the file each conversion makes: its bytes and palette entries.
     bool SetFittedFormat(uint32_t code, int64_t savedSize);
+    // The same with the fit's own file: while the base image is the one the fit was made
+    // from, the conversion takes that file instead of reducing and encoding again.
+    bool SetFittedFormat(const FitResult& fit);
     bool HasFittedFormat() const { return fittedCode_ != 0; }
     int FittedFormatIndex() const { return int(OutputFormats().size()); }
     uint32_t FormatCode() const { return formatCode_; }
@@ -90,6 +96,9 @@ public:
 
 private:
     void TakeBase(DibPtr image);
+    bool UseFittedFormat(uint32_t code, int64_t savedSize,
+                         std::shared_ptr<const std::vector<uint8_t>> file, uint64_t base);
+    uint32_t WritePreparedFile();
     void UseFormatCode(uint32_t code);
 
     ProfileSelection profile_;
@@ -100,6 +109,8 @@ private:
     int listFormatIndex_ = kDefaultFormatIndex; // the last entry of OutputFormats() chosen
     uint32_t fittedCode_ = 0;
     int64_t fittedSize_ = 0;
+    std::shared_ptr<const std::vector<uint8_t>> fittedFile_; // made for the base below
+    uint64_t fittedBase_ = 0;
     int fittedColors_ = 0; // palette entries of its file; the code's count until one is made
 
     DibPtr base_;
