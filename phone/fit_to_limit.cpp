@@ -147,7 +147,7 @@ double QualityScale(int quality) {
     return -std::log2(std::max(scaling, 1.0));
 }
 
-// Rounds of the search over colour counts: each narrows log2(count) to a third.
+// Rounds of the search over colour counts: each keeps two thirds of log2(count)'s range.
 constexpr int kPngRounds = 4;
 // Counts below this are tried only when nothing above fits.
 constexpr int kLowestSearchedColors = 8;
@@ -366,8 +366,8 @@ Candidate BestAtCount(Search& search, int colors, int64_t budget) {
 
 // PNG: the best over colour counts of BestAtCount, which first rises with the count
 // (while the plain picture fits) and then falls to the bias that more colours need. Two
-// counts a round, one per thread, narrow log2(count) to a third. When 256 plain colours
-// fit, dithering may still gain. A PNG far behind the best JPEG is given up early.
+// counts a round, one per thread, cut a third off log2(count)'s range. When 256 plain
+// colours fit, dithering may still gain. A PNG far behind the best JPEG is given up early.
 Candidate SearchPng(Search& search, int64_t budget, double jpegPsnr) {
     double lo = std::log2(double(kLowestSearchedColors)), hi = std::log2(double(kQualityMaxColors));
     auto count = [](double log) {
@@ -411,12 +411,12 @@ Candidate SearchPng(Search& search, int64_t budget, double jpegPsnr) {
 }
 
 // The search chose by quick sizes against a predicted budget; the saved file decides. When
-// it fits with a percent or more to spare, two weaker biases are written side by side. When it is
-// over the limit, its saved-to-quick ratio gives a budget that should hold: the weakest
-// bias within it is written beside a half as strong again one.
+// it fits with a percent or more to spare, two weaker biases are written side by side.
+// When it is over the limit, its saved-to-quick ratio gives a budget that should hold: the
+// weakest bias within it is written beside a half as strong again one.
 void SettlePng(Search& search, const Candidate& chosen) {
     const int64_t exact = search.Exact(chosen.code);
-    if (exact < 0 || search.Cancelled() || !(chosen.code & kFormatRunBias))
+    if (exact < 0 || search.Cancelled() || FormatCodeDither(chosen.code) != 0)
         return;
     const int colors = FormatCodeValue(chosen.code);
     const int bias = FormatCodeRunBias(chosen.code);
