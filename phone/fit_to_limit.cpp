@@ -159,8 +159,10 @@ constexpr double kPngHopelessDb = 3.0;
 constexpr int kFirstRunBias = 16;
 constexpr double kRunBiasResolution = 0.12;
 // The saved PNG files (zopfli) come out some 5-8 % below the quick ones: the search over
-// quick sizes aims at this budget, and the saved files are then checked.
+// quick sizes aims at this budget until one saved file tells this picture's ratio, and
+// the saved files are then checked.
 constexpr int64_t kQuickBudgetPercent = 106;
+constexpr int64_t kMaxBudgetPercent = 115;
 
 // Every format is made once, whichever thread asks first. Decisions take the quick size,
 // an upper bound of the saved file's; the saved bytes are written for the formats that may
@@ -368,31 +370,57 @@ Candidate BestAtCount(Search& search, int colors, int64_t budget) {
 // (while the plain picture fits) and then falls to the bias that more colours need. Two
 // counts a round, one per thread, cut a third off log2(count)'s range. When 256 plain
 // colours fit, dithering may still gain. A PNG far behind the best JPEG is given up early.
-Candidate SearchPng(Search& search, int64_t budget, double jpegPsnr) {
+std::vector<Candidate> SearchPng(Search& search, double jpegPsnr) {
+    int64_t budget = search.Limit() * kQuickBudgetPercent / 100;
     double lo = std::log2(double(kLowestSearchedColors)), hi = std::log2(double(kQualityMaxColors));
     auto count = [](double log) {
         return std::clamp(int(std::lround(std::exp2(log))), kQualityMinColors, kQualityMaxColors);
     };
     Candidate best;
+    std::vector<Candidate> found;
+    auto keep = [&](const Candidate& c) {
+        if (c.code)
+            found.push_back(c);
+        best = Better(best, c);
+    };
+    // The best first (ties: the lower code), each format once.
+    auto ranked = [&] {
+        std::sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
+            return a.psnr != b.psnr ? a.psnr > b.psnr : a.code < b.code;
+        });
+        found.erase(
+            std::unique(found.begin(), found.end(),
+                        [](const Candidate& a, const Candidate& b) { return a.code == b.code; }),
+            found.end());
+        return found;
+    };
     for (int round = 0; round < kPngRounds && !search.Cancelled(); ++round) {
         const double a = lo + (hi - lo) / 3, b = hi - (hi - lo) / 3;
         Candidate ga, gb;
         RunTasks({[&] { ga = BestAtCount(search, count(a), budget); },
                   [&] { gb = BestAtCount(search, count(b), budget); }});
-        best = Better(Better(best, ga), gb);
+        keep(ga);
+        keep(gb);
         if (ga.psnr >= gb.psnr)
             hi = b;
         else
             lo = a;
         if (round >= 1 && best.psnr + kPngHopelessDb < jpegPsnr)
-            return best;
+            return ranked();
+        // The saved-to-quick ratio of the best so far sets the budget for the rounds left.
+        if (round == 1 && best.code) {
+            const int64_t exact = search.Exact(best.code);
+            if (exact > 0)
+                budget = std::clamp(search.Limit() * search.Measure(best.code).quick / exact,
+                                    search.Limit(), search.Limit() * kMaxBudgetPercent / 100);
+        }
     }
     if (!best.code)
         for (int n = kLowestSearchedColors - 1; n >= kQualityMinColors && !best.code; --n)
-            best = BestAtCount(search, n, budget);
+            keep(BestAtCount(search, n, budget));
     // Still rising at the top: all the colours, and with them perhaps dithering.
     if (hi == std::log2(double(kQualityMaxColors)))
-        best = Better(best, BestAtCount(search, kQualityMaxColors, budget));
+        keep(BestAtCount(search, kQualityMaxColors, budget));
     if (best.code == HighQualityPngCode(kQualityMaxColors, 0)) {
         Candidate levels[4];
         std::vector<std::function<void()>> tasks;
@@ -405,17 +433,24 @@ Candidate SearchPng(Search& search, int64_t budget, double jpegPsnr) {
             });
         RunTasks(tasks);
         for (const Candidate& c : levels)
-            best = Better(best, c);
+            keep(c);
     }
-    return best;
+    return ranked();
 }
 
-// The search chose by quick sizes against a predicted budget; the saved file decides. When
-// it fits with a percent or more to spare, two weaker biases are written side by side.
-// When it is over the limit, its saved-to-quick ratio gives a budget that should hold: the
-// weakest bias within it is written beside a half as strong again one.
-void SettlePng(Search& search, const Candidate& chosen) {
-    const int64_t exact = search.Exact(chosen.code);
+// The search chose by quick sizes against a predicted budget; the saved files decide. The
+// best two are written side by side. When the best fits with a percent or more to spare,
+// two weaker biases are written too; when it is over the limit, its saved-to-quick ratio
+// gives a budget that should hold: the weakest bias within it is written beside a half
+// as strong again one.
+void SettlePng(Search& search, const std::vector<Candidate>& ranked) {
+    const Candidate& chosen = ranked.front();
+    int64_t exact = -1;
+    RunTasks({[&] { exact = search.Exact(chosen.code); },
+              [&] {
+                  if (ranked.size() > 1)
+                      search.Exact(ranked[1].code);
+              }});
     if (exact < 0 || search.Cancelled() || FormatCodeDither(chosen.code) != 0)
         return;
     const int colors = FormatCodeValue(chosen.code);
@@ -487,9 +522,8 @@ FitResult FitToLimit(const PackedDib* base, Carrier carrier, FitKinds kinds,
         FitJpeg(search);
     const double jpegPsnr = search.BestPsnr(kFormatJpeg);
     if (kinds.png) {
-        const Candidate png =
-            SearchPng(search, search.Limit() * kQuickBudgetPercent / 100, jpegPsnr);
-        if (png.code && png.psnr >= jpegPsnr)
+        const std::vector<Candidate> png = SearchPng(search, jpegPsnr);
+        if (!png.empty() && png.front().psnr >= jpegPsnr)
             SettlePng(search, png);
     }
     if (!search.Best())
