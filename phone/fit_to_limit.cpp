@@ -438,43 +438,40 @@ std::vector<Candidate> SearchPng(Search& search, double jpegPsnr) {
     return ranked();
 }
 
-// The search chose by quick sizes against a predicted budget; the saved files decide. The
-// best two are written side by side. When the best fits with a percent or more to spare,
-// two weaker biases are written too; when it is over the limit, its saved-to-quick ratio
-// gives a budget that should hold: the weakest bias within it is written beside a half
-// as strong again one.
+// The search chose by quick sizes against a predicted budget; the saved files decide. When
+// the best fits with a percent or more to spare, two weaker biases are written side by
+// side. When it is over the limit, its saved-to-quick ratio gives a budget that should
+// hold: the weakest bias within it is written beside the runner-up.
 void SettlePng(Search& search, const std::vector<Candidate>& ranked) {
     const Candidate& chosen = ranked.front();
-    int64_t exact = -1;
-    RunTasks({[&] { exact = search.Exact(chosen.code); },
-              [&] {
-                  if (ranked.size() > 1)
-                      search.Exact(ranked[1].code);
-              }});
-    if (exact < 0 || search.Cancelled() || FormatCodeDither(chosen.code) != 0)
+    const int64_t exact = search.Exact(chosen.code);
+    if (exact < 0 || search.Cancelled())
         return;
     const int colors = FormatCodeValue(chosen.code);
     const int bias = FormatCodeRunBias(chosen.code);
-    std::vector<int> tries;
-    if (exact <= search.Limit()) {
+    auto biased = [colors](int b) {
+        return b ? RunBiasPngCode(colors, b) : HighQualityPngCode(colors, 0);
+    };
+    std::vector<uint32_t> tries;
+    if (exact > search.Limit() && ranked.size() > 1)
+        tries.push_back(ranked[1].code);
+    if (FormatCodeDither(chosen.code) == 0 && exact <= search.Limit()) {
         if (exact * 100 <= search.Limit() * 99)
-            tries = {bias - std::max(1, bias / 8), bias - std::max(2, bias / 4)};
-    } else {
+            for (int b : {bias - std::max(1, bias / 8), bias - std::max(2, bias / 4)})
+                if (b >= 0)
+                    tries.push_back(biased(b));
+    } else if (FormatCodeDither(chosen.code) == 0) {
         const int64_t budget = search.Limit() * search.Measure(chosen.code).quick / exact;
         auto code = [&](int inverse) { return RunBiasPngCode(colors, kMaxRunBias - inverse); };
         const int inverse = LargestWithin(
             0, kMaxRunBias - bias, kMaxRunBias - bias, 1, budget, InverseBiasScale,
             [&](int i) { return search.Measure(code(i)).quick; }, kRunBiasResolution);
         if (inverse >= 0)
-            tries = {kMaxRunBias - inverse,
-                     std::min(kMaxRunBias, (kMaxRunBias - inverse) * 3 / 2 + 2)};
+            tries.push_back(code(inverse));
     }
     std::vector<std::function<void()>> writes;
-    for (int b : tries)
-        if (b >= 0)
-            writes.push_back([&search, colors, b] {
-                search.Exact(b ? RunBiasPngCode(colors, b) : HighQualityPngCode(colors, 0));
-            });
+    for (uint32_t c : tries)
+        writes.push_back([&search, c] { search.Exact(c); });
     RunTasks(writes);
 }
 
