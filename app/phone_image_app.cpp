@@ -1,19 +1,20 @@
 #include "app/phone_image_app.h"
 
 #include "app/command_line.h"
-#include "app/program_paths.h"
-#include "app/settings_store.h"
 #include "app/startup_picture_wnd.h"
+#include "desktop/program_paths.h"
+#include "desktop/settings_store.h"
 
 #include <QIcon>
 
 CPhoneImageApp::CPhoneImageApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(kOrganisationName);
     setApplicationName(QString::fromUtf8(kApplicationName));
-    setDesktopFileName("mokoa");
+    // The desktop entry's name without ".desktop": docks and task bars find the icon by it.
+    setDesktopFileName("org.mokoa.mokoa");
     QIcon icon;
-    icon.addFile(":/mokoa/mokoa-32.png");
-    icon.addFile(":/mokoa/mokoa-48.png");
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/mokoa/mokoa-%1.png").arg(size));
     setWindowIcon(icon);
     startupPicture_ = StartupPictureWanted(arguments());
 }

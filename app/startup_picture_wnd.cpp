@@ -1,8 +1,8 @@
 #include "app/startup_picture_wnd.h"
 
 #include "image/loaders.h"
-#include "ui/qtimage/dib_painter.h"
-#include "ui/qtimage/dib_qimage.h"
+#include "qtimage/dib_painter.h"
+#include "qtimage/dib_qimage.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -18,9 +18,9 @@ DibPtr LoadStartupPicture(const QString& folder) {
     DibPtr picture;
     const QString file = folder + "/mokoa.dat";
     if (QFile::exists(file))
-        picture.reset(ReadPngFile(QFile::encodeName(file).toStdString()));
+        picture = ReadPngFile(QFile::encodeName(file).toStdString());
     if (!picture)
-        picture.reset(DibFromDeviceBitmap(QImage(":/mokoa/startup.png")));
+        picture = DibFromDeviceBitmap(QImage(":/mokoa/startup.png"));
     return picture;
 }
 

@@ -113,7 +113,8 @@ bool SkipWithoutPhoto(benchmark::State& state) {
 void BM_JpegReadJpegFile(benchmark::State& state) {
     if (SkipWithoutPhoto(state))
         return;
-    ReportMemory(state, ExtraPeak([] { DibPtr(ReadJpegFile(kPhoto)); }), 0, PictureBytes(Photo()));
+    ReportMemory(state, ExtraPeak([] { const DibPtr made = ReadJpegFile(kPhoto); }), 0,
+                 PictureBytes(Photo()));
     for (auto _ : state) {
         DibPtr dib(ReadJpegFile(kPhoto));
         benchmark::DoNotOptimize(dib.get());
@@ -158,7 +159,7 @@ void BM_PngReadPngFile(benchmark::State& state) {
         state.SkipWithError("could not write the PNG");
         return;
     }
-    ReportMemory(state, ExtraPeak([] { DibPtr(ReadPngFile(LargePng())); }), 0,
+    ReportMemory(state, ExtraPeak([] { const DibPtr made = ReadPngFile(LargePng()); }), 0,
                  PictureBytes(Photo()));
     for (auto _ : state) {
         DibPtr dib(ReadPngFile(LargePng()));
@@ -205,8 +206,8 @@ void BM_Rotate12MegapixelsBy30(benchmark::State& state) {
     if (SkipWithoutPhoto(state))
         return;
     const PackedDib* source = TwelveMegapixels();
-    ReportMemory(state, ExtraPeak([&] { DibPtr(RotateImage(30, source)); }), PictureBytes(source),
-                 PictureBytes(source));
+    ReportMemory(state, ExtraPeak([&] { const DibPtr made = RotateImage(30, source); }),
+                 PictureBytes(source), PictureBytes(source));
     for (auto _ : state) {
         DibPtr turned(RotateImage(30, source));
         benchmark::DoNotOptimize(turned.get());
@@ -219,11 +220,12 @@ void BM_TransformRightAngle12Megapixels(benchmark::State& state) {
     if (SkipWithoutPhoto(state))
         return;
     const PackedDib* source = TwelveMegapixels();
-    const int code = int(state.range(0));
-    ReportMemory(state, ExtraPeak([&] { DibPtr(TransformRightAngle(code, source)); }),
+    const RightAngle transform = RightAngle(state.range(0));
+    ReportMemory(state,
+                 ExtraPeak([&] { const DibPtr made = TransformRightAngle(transform, source); }),
                  PictureBytes(source), PictureBytes(source));
     for (auto _ : state) {
-        DibPtr turned(TransformRightAngle(code, source));
+        DibPtr turned(TransformRightAngle(transform, source));
         benchmark::DoNotOptimize(turned.get());
     }
 }

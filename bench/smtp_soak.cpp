@@ -4,10 +4,13 @@
 // at a time, replies split after their code, multi-line replies, a server that falls silent,
 // one that hangs up or resets mid-dialogue, garbage, a reply far longer than the client's
 // buffer, refused recipients, a reply that never ends, a server that stops reading the
-// message. Each sending must end within the client's time-out with one of its own error
+// message, one that gives every reply just before the client's wait for it runs out. Each
+// sending must end within the bound of a whole sending with one of the client's own error
 // texts; the process's threads, open descriptors (/proc/self/fd) and memory (VmRSS) are
 // read before, half-way and after.
-//   bench_smtp_soak [DELIVERIES] [CLIENTS]      (defaults 2000 and 4)
+//   bench_smtp_soak [DELIVERIES] [CLIENTS] [WAIT_MS] [LIMIT_MS]
+// Defaults 2000, 4, and the client's wait for each reply and bound of a whole sending scaled
+// down to 300 and 1000 ms; the program's own are 30000 and 60000.
 #include "mail/smtp_client.h"
 #include "process_state.h"
 
@@ -37,6 +40,9 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr std::chrono::milliseconds kClientTimeout{300};
+constexpr std::chrono::milliseconds kSendingLimit{1000};
+// What a sending may take beyond its bound: the last wait's slice and the tidying up.
+constexpr std::chrono::milliseconds kSlack{500};
 
 enum Behaviour {
     kWellBehaved,
@@ -52,14 +58,17 @@ enum Behaviour {
     kNoGreeting,
     kEndlessReply,
     kStopsReading,
+    kDrip,
     kBehaviours
 };
 
-const char* const kNames[kBehaviours] = {
-    "well-behaved",      "a byte at a time",   "split after the code", "multi-line replies",
-    "silent after HELO", "hang-up after MAIL", "reset at once",        "garbage",
-    "64 KB reply",       "refuses recipients", "no greeting",          "endless reply",
-    "stops reading"};
+const char* const kNames[kBehaviours] = {"well-behaved",         "a byte at a time",
+                                         "split after the code", "multi-line replies",
+                                         "silent after HELO",    "hang-up after MAIL",
+                                         "reset at once",        "garbage",
+                                         "64 KB reply",          "refuses recipients",
+                                         "no greeting",          "endless reply",
+                                         "stops reading",        "drip"};
 
 // Long enough to fill the socket buffers of a server that stops reading.
 constexpr size_t kLargeBody = 8 << 20;
@@ -97,10 +106,15 @@ bool ReadLine(int fd, std::string& pending, std::string& line) {
     }
 }
 
-// Serves one connection the way the behaviour asks.
-void Serve(int fd, Behaviour behaviour) {
+// Serves one connection the way the behaviour asks; `drip` is how long the dripping server
+// waits before each reply.
+void Serve(int fd, Behaviour behaviour, std::chrono::milliseconds drip) {
     auto reply = [&](const std::string& text) {
         switch (behaviour) {
+        case kDrip:
+            std::this_thread::sleep_for(drip);
+            SendText(fd, text);
+            break;
         case kByteAtATime:
             for (const char c : text) {
                 SendText(fd, std::string_view(&c, 1));
@@ -201,6 +215,12 @@ bool KnownText(const std::string& text) {
 int main(int argc, char** argv) {
     const int deliveries = argc > 1 ? std::atoi(argv[1]) : 2000;
     const int clients = argc > 2 ? std::atoi(argv[2]) : 4;
+    const std::chrono::milliseconds wait =
+        argc > 3 ? std::chrono::milliseconds(std::atol(argv[3])) : kClientTimeout;
+    const std::chrono::milliseconds limit =
+        argc > 4 ? std::chrono::milliseconds(std::atol(argv[4])) : kSendingLimit;
+    // Just within the client's wait, so that only the bound of the whole sending ends it.
+    const auto drip = wait * 5 / 6;
 
     // One listener per behaviour, so that every sending knows what it met.
     std::array<int, kBehaviours> listeners{};
@@ -238,8 +258,8 @@ int main(int argc, char** argv) {
                 if (fd < 0)
                     continue;
                 ++live;
-                std::thread([fd, b, &live] {
-                    Serve(fd, Behaviour(b));
+                std::thread([fd, b, drip, &live] {
+                    Serve(fd, Behaviour(b), drip);
                     --live;
                 }).detach();
             }
@@ -254,6 +274,8 @@ int main(int argc, char** argv) {
     std::mutex resultsLock;
     std::array<Result, kBehaviours> results;
     std::atomic<long> unknown{0}, overdue{0};
+    double longestMs = 0;
+    int longestBehaviour = 0;
     std::atomic<int> next{0};
     // Sends until `upTo` sendings have been made, then waits for the server's threads.
     const auto sendUpTo = [&](int upTo) {
@@ -270,15 +292,18 @@ int main(int argc, char** argv) {
                     message.body =
                         std::string(behaviour == kStopsReading ? kLargeBody : 2000, 'a') +
                         "\r\n.\r\nend\r\n";
+                    SmtpSettings settings;
+                    settings.host = "127.0.0.1";
+                    settings.port = ports[behaviour];
+                    settings.timeout = wait;
+                    settings.limit = limit;
                     const auto began = Clock::now();
-                    const SmtpDelivery delivery =
-                        DeliverMail("127.0.0.1", ports[behaviour], message, kClientTimeout);
+                    const SmtpDelivery delivery = DeliverMail(settings, message);
                     const double ms =
                         std::chrono::duration<double, std::milli>(Clock::now() - began).count();
                     if (!KnownText(delivery.errorText))
                         ++unknown;
-                    // A sending waits at most once per reply; eight replies at the most.
-                    if (ms > 9 * double(kClientTimeout.count()) + 500)
+                    if (ms > double((limit + kSlack).count()))
                         ++overdue;
                     const char* outcome = delivery.outcome == SmtpOutcome::Sent ? "sent"
                                           : delivery.outcome == SmtpOutcome::SendFailed
@@ -290,15 +315,20 @@ int main(int argc, char** argv) {
                     r.sent += delivery.outcome == SmtpOutcome::Sent;
                     r.totalMs += ms;
                     r.slowestMs = std::max(r.slowestMs, ms);
+                    if (ms > longestMs) {
+                        longestMs = ms;
+                        longestBehaviour = behaviour;
+                    }
                     ++r.texts[std::string(outcome) + ": " + delivery.errorText];
                 }
             });
         for (std::thread& t : senders)
             t.join();
         next = upTo;
-        // The server's threads end a moment after their last reply; the acceptor stays.
+        // The server's threads end a moment after their last reply (the dripping one still
+        // drips its answer to MAIL and to QUIT); the acceptor stays.
         ProcessState state = ReadState();
-        for (const auto until = Clock::now() + 10s;
+        for (const auto until = Clock::now() + 10s + 2 * drip;
              (live > 0 || state.threads > before.threads + 1) && Clock::now() < until;
              state = ReadState())
             std::this_thread::sleep_for(10ms);
@@ -313,8 +343,10 @@ int main(int argc, char** argv) {
     acceptor.join();
     const ProcessState after = ReadState();
 
-    std::printf("smtp soak: %d sendings from %d threads in %.1f s, client time-out %lld ms\n",
-                deliveries, clients, seconds, static_cast<long long>(kClientTimeout.count()));
+    std::printf("smtp soak: %d sendings from %d threads in %.1f s, wait for a reply %lld ms, "
+                "bound of a sending %lld ms\n",
+                deliveries, clients, seconds, static_cast<long long>(wait.count()),
+                static_cast<long long>(limit.count()));
     for (int b = 0; b < kBehaviours; ++b) {
         const Result& r = results[b];
         if (r.count == 0)
@@ -324,6 +356,7 @@ int main(int argc, char** argv) {
         for (const auto& [text, count] : r.texts)
             std::printf("  %20s %5ld  %s\n", "", count, text.c_str());
     }
+    std::printf("  longest sending %.1f ms (%s)\n", longestMs, kNames[longestBehaviour]);
     std::printf("  before: threads %ld, descriptors %ld, rss %ld kB\n", before.threads,
                 before.descriptors, before.rssKb);
     std::printf("  second half: rss %+ld kB\n", grownKb);

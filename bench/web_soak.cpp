@@ -9,6 +9,13 @@
 // The server's threads, open descriptors (/proc/PID/fd) and memory (VmRSS, VmHWM) are read
 // before and after every round, once its connection threads have ended; after the first
 // round they must come back to rest, and memory must not keep growing.
+// Then hostile peers, each kind against a server of its own: 256 sockets that say nothing
+// and are reopened as soon as they are closed, 256 that dribble a byte a second (reopened
+// too), 256 POST heads declaring 5 MB; and a client draining a 50 MB answer a piece every
+// few seconds. Beside each, a well-behaved client fetches every 20 ms for 3 s; its answers
+// are set against the same client with no attack (at least 90 %), the server's memory
+// growth is read (under 50 MB), and the server is stopped with the attack still on (Stop
+// under 2 s).
 //   bench_web_soak [FETCHES] [CLIENTS] [SERVER]   (defaults 20000, 50, the bench_web_serve
 //                                                  beside this program)
 // Exit status 1 when an answer was wrong, a wait hung or the server did not come back to
@@ -25,6 +32,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -90,8 +98,9 @@ void SendAll(int fd, std::string_view bytes) {
 // Reads until the server closes; pause is slept after every piece of at most chunk bytes.
 // False when the limit ran out.
 bool ReadToEnd(int fd, std::string& reply, size_t chunk = 65536,
-               std::chrono::milliseconds pause = 0ms) {
-    const auto deadline = Clock::now() + kExchangeLimit;
+               std::chrono::milliseconds pause = 0ms,
+               std::chrono::milliseconds limit = kExchangeLimit) {
+    const auto deadline = Clock::now() + limit;
     std::vector<char> buffer(chunk);
     for (;;) {
         const auto left =
@@ -197,6 +206,25 @@ public:
         return served;
     }
 
+    // Stops the server and times the stop, from the signal to the end of the process; -1
+    // when it took longer than the limit (the server is then killed).
+    double TimedStop(std::chrono::seconds limit) {
+        const auto start = Clock::now();
+        kill(pid_, SIGTERM);
+        pollfd p{fileno(output_), POLLIN, 0};
+        double seconds = -1;
+        if (poll(&p, 1, int(std::chrono::milliseconds(limit).count())) > 0) {
+            int status = 0;
+            waitpid(pid_, &status, 0);
+            seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        } else {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        std::fclose(output_);
+        return seconds;
+    }
+
     pid_t Pid() const { return pid_; }
     uint16_t Port() const { return port_; }
 
@@ -224,6 +252,217 @@ void Check(const char* round, const Tally& t, long expectedWhole) {
     if (t.wrong > 0 || t.hung > 0 || t.refused > 0 ||
         (expectedWhole >= 0 && t.whole != expectedWhole))
         failed = true;
+}
+
+// Peers that hold connections without ever completing a request, all on one thread.
+class Attack {
+public:
+    enum class Kind { Idle, Dribble, PostHead };
+
+    Attack(uint16_t port, Kind kind, int count)
+        : port_(port), kind_(kind), sockets_(size_t(count), -1), thread_([this] { Run(); }) {}
+    ~Attack() {
+        stop_ = true;
+        thread_.join();
+        for (int fd : sockets_)
+            if (fd >= 0)
+                close(fd);
+    }
+    // Connections made, counting the reopened ones.
+    long Opened() const { return opened_.load(); }
+
+private:
+    void Open(size_t i) {
+        sockets_[i] = Connect(port_);
+        if (sockets_[i] < 0)
+            return;
+        ++opened_;
+        if (kind_ == Kind::PostHead)
+            SendAll(sockets_[i], "POST / HTTP/1.0\r\nContent-Length: 5242880\r\n\r\n");
+        else if (kind_ == Kind::Dribble)
+            SendAll(sockets_[i], "G");
+    }
+
+    void Run() {
+        // A request that never ends: its first line grows a byte a second.
+        const std::string drip = "ET / HTTP/1.0\r\nX-Drip: ";
+        std::vector<size_t> dripped(sockets_.size(), 0);
+        auto tick = Clock::now() + 1s;
+        std::vector<pollfd> fds(sockets_.size());
+        while (!stop_) {
+            for (size_t i = 0; i < sockets_.size(); ++i) {
+                if (sockets_[i] < 0) {
+                    Open(i);
+                    dripped[i] = 0;
+                }
+                fds[i] = {sockets_[i], POLLIN, 0};
+            }
+            poll(fds.data(), fds.size(), 50);
+            for (size_t i = 0; i < sockets_.size(); ++i) {
+                if (fds[i].revents == 0 || sockets_[i] < 0)
+                    continue;
+                char buffer[4096];
+                if (recv(sockets_[i], buffer, sizeof buffer, MSG_DONTWAIT) <= 0) {
+                    // Closed by the server: at once back again.
+                    close(sockets_[i]);
+                    sockets_[i] = -1;
+                }
+            }
+            if (kind_ == Kind::Dribble && Clock::now() >= tick) {
+                tick += 1s;
+                for (size_t i = 0; i < sockets_.size(); ++i) {
+                    if (sockets_[i] < 0)
+                        continue;
+                    const char c = dripped[i] < drip.size() ? drip[dripped[i]] : 'a';
+                    ++dripped[i];
+                    send(sockets_[i], &c, 1, MSG_NOSIGNAL);
+                }
+            }
+        }
+    }
+
+    const uint16_t port_;
+    const Kind kind_;
+    std::vector<int> sockets_;
+    std::atomic<bool> stop_{false};
+    std::atomic<long> opened_{0};
+    std::thread thread_;
+};
+
+// A client that asks for the whole of a large answer and then takes a piece of it every
+// few seconds.
+class SlowDrain {
+public:
+    explicit SlowDrain(uint16_t port) : fd_(Connect(port)) {
+        SendAll(fd_, "GET / HTTP/1.0\r\n\r\n");
+        thread_ = std::thread([this] {
+            char piece[16384];
+            while (!stop_) {
+                pollfd p{fd_, POLLIN, 0};
+                if (poll(&p, 1, 100) > 0 && recv(fd_, piece, sizeof piece, 0) <= 0)
+                    return;
+                for (int i = 0; i < 30 && !stop_; ++i)
+                    std::this_thread::sleep_for(100ms);
+            }
+        });
+    }
+    ~SlowDrain() {
+        stop_ = true;
+        thread_.join();
+        close(fd_);
+    }
+
+private:
+    int fd_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// A well-behaved client: a fetch every 20 ms for the given time, each allowed that time at
+// most; the number answered with the whole picture.
+long PacedFetches(uint16_t port, const std::string& answer, std::chrono::milliseconds length,
+                  long* asked) {
+    const auto end = Clock::now() + length;
+    auto next = Clock::now();
+    long answered = 0;
+    *asked = 0;
+    while (Clock::now() < end) {
+        std::this_thread::sleep_until(next);
+        next = std::max(next + 20ms, Clock::now());
+        ++*asked;
+        const int fd = Connect(port);
+        if (fd < 0)
+            continue;
+        SendAll(fd, "GET / HTTP/1.0\r\nUser-Agent: phone\r\n\r\n");
+        std::string reply;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()) + 100ms;
+        answered += ReadToEnd(fd, reply, 65536, 0ms, left) && reply == answer;
+        close(fd);
+    }
+    return answered;
+}
+
+void HostileRounds(const fs::path& program, const fs::path& folder, const std::string& answer) {
+    constexpr int kPeers = 256;
+    constexpr auto kSettle = 1500ms; // for the attack to take every slot it can
+    constexpr auto kWindow = 3000ms;
+    constexpr double kShareGoal = 0.90, kStopGoal = 2.0;
+    constexpr long kPostGrowthGoalKb = 50 * 1024;
+    std::printf("hostile peers (%d each, a server each; a fetch every 20 ms for 3 s beside "
+                "them):\n",
+                kPeers);
+
+    // The 50 MB answer for the slow drain.
+    {
+        std::string big(50u << 20, '\0');
+        std::mt19937 random(11);
+        for (size_t i = 0; i < big.size(); i += 64)
+            big[i] = char(random());
+        std::ofstream(folder / "big.png", std::ios::binary)
+            .write(big.data(), std::streamsize(big.size()));
+    }
+
+    enum class Round { None, Idle, Dribble, PostHead, SlowDrain };
+    struct Case {
+        Round round;
+        const char* name;
+    };
+    long undisturbed = 0;
+    for (const Case c :
+         {Case{Round::None, "no attack"}, Case{Round::Idle, "idle, reopened at once"},
+          Case{Round::Dribble, "dribbling a byte a second"},
+          Case{Round::PostHead, "POST heads of 5 MB"},
+          Case{Round::SlowDrain, "draining 50 MB slowly"}}) {
+        Server server(program,
+                      c.round == Round::SlowDrain ? folder / "big.png" : folder / "phone.png");
+        const pid_t pid = server.Pid();
+        const uint16_t port = server.Port();
+        const ProcessState before = ReadState(pid);
+        std::unique_ptr<Attack> attack;
+        std::unique_ptr<SlowDrain> drain;
+        if (c.round == Round::Idle)
+            attack = std::make_unique<Attack>(port, Attack::Kind::Idle, kPeers);
+        else if (c.round == Round::Dribble)
+            attack = std::make_unique<Attack>(port, Attack::Kind::Dribble, kPeers);
+        else if (c.round == Round::PostHead)
+            attack = std::make_unique<Attack>(port, Attack::Kind::PostHead, kPeers);
+        else if (c.round == Round::SlowDrain)
+            drain = std::make_unique<SlowDrain>(port);
+        std::this_thread::sleep_for(kSettle);
+
+        std::string share = "-";
+        if (c.round != Round::SlowDrain) {
+            long asked = 0;
+            const long answered = PacedFetches(port, answer, kWindow, &asked);
+            if (c.round == Round::None)
+                undisturbed = answered;
+            const double ratio = undisturbed > 0 ? double(answered) / double(undisturbed) : 0;
+            char text[96];
+            std::snprintf(text, sizeof text, "answered %ld of %ld (%.0f %%)", answered, asked,
+                          100.0 * ratio);
+            share = text;
+            if (ratio < kShareGoal)
+                failed = true;
+        }
+        const ProcessState during = ReadState(pid);
+        const long growthKb = during.peakKb - before.rssKb;
+        if (c.round == Round::PostHead && growthKb >= kPostGrowthGoalKb)
+            failed = true;
+        const double stop = server.TimedStop(30s);
+        if (stop < 0 || stop >= kStopGoal)
+            failed = true;
+        char stopText[32];
+        if (stop < 0)
+            std::snprintf(stopText, sizeof stopText, "over 30 s");
+        else
+            std::snprintf(stopText, sizeof stopText, "%.2f s", stop);
+        std::printf("  %-26s %-28s memory +%.1f MB (peak), threads %ld, Stop %s%s\n", c.name,
+                    share.c_str(), double(growthKb) / 1024.0, during.threads, stopText,
+                    attack ? (", " + std::to_string(attack->Opened()) + " connections").c_str()
+                           : "");
+    }
+    fs::remove(folder / "big.png");
 }
 
 } // namespace
@@ -361,6 +600,8 @@ int main(int argc, char** argv) {
     std::printf("logged fetches %ld, whole answers received %ld\n", served, answered);
     if (served < answered)
         failed = true;
+
+    HostileRounds(program, folder, answer);
     fs::remove_all(folder);
     std::printf(failed ? "web soak FAILED\n" : "web soak passed\n");
     return failed ? 1 : 0;

@@ -1,8 +1,9 @@
 #include "cli/convert_command.h"
 
+#include "cli/mail_sender.h"
 #include "cli/source_picture.h"
 #include "image/encoders.h"
-#include "phone/output_pipeline.h"
+#include "phone/phone_image_document.h"
 #include "phone/save.h"
 #include "phone/selection.h"
 
@@ -85,65 +86,63 @@ class Converter {
 public:
     Converter(const ConvertOptions& options, const OutputPlan& plan, std::ostream& out,
               std::ostream& err)
-        : o_(options), plan_(plan), out_(out), err_(err),
-          pipeline_(PhoneSettings{options.customWidth, options.customHeight, options.profile,
-                                  options.format}) {}
+        : o_(options), plan_(plan), out_(out),
+          err_(err), settings_{options.customWidth, options.customHeight, options.profile,
+                               options.format,      options.aspectLock,   options.resampling} {}
 
     // False when the input failed (already reported); `overLimit` is set when the written
     // file is beyond a carrier's limit.
     bool Convert(const std::string& input, bool* overLimit) {
+        // The document of the windows, driven as their commands drive it.
+        PhoneImageDocument document(settings_);
         std::string why;
-        DibPtr picture = LoadSourcePicture(input, &why);
-        if (!picture)
-            return Fail(input, why);
-        picture = AdjustSourcePicture(std::move(picture), o_);
-        if (!picture)
-            return Fail(input, "out of memory while adjusting the picture");
+        {
+            // Adjustments and selection first; the base image is made once, at the end.
+            const PhoneImageDocument::ChangeBatch batch(document);
+            const PictureLoad load = document.OpenPicture(input);
+            if (!load.loaded)
+                return Fail(input, load.reason);
+            if (!AdjustSourcePicture(document, o_))
+                return Fail(input, "out of memory while adjusting the picture");
 
-        if (!o_.exportSource.empty()) {
-            const std::string path = plan_.For(input, ".png");
-            if (!CheckDestination(input, path, &why))
-                return Fail(input, why);
-            if (!WritePngFile(picture.get(), path))
-                return Fail(input, "cannot write '" + path + "'");
-            out_ << path << "\n";
-            return true;
-        }
+            if (!o_.exportSource.empty())
+                return ExportSource(input, document.Picture());
 
-        const ImageRect whole{0, 0, picture->width, picture->height};
-        ImageRect selection = whole;
-        if (o_.selection == ConvertOptions::Selection::Fit) {
-            selection = FitAspectRect(whole, pipeline_.TargetWidth(), pipeline_.TargetHeight());
-        } else if (o_.selection == ConvertOptions::Selection::Given) {
-            selection = o_.selectRect;
-            if (selection.right > whole.right || selection.bottom > whole.bottom)
-                return Fail(input, "the selection lies outside the " + std::to_string(whole.right) +
-                                       "x" + std::to_string(whole.bottom) + " picture");
+            const PackedDib* picture = document.Picture();
+            const ImageRect whole{0, 0, DibWidth(picture), DibHeight(picture)};
+            ImageRect selection = whole;
+            if (o_.selection == ConvertOptions::Selection::Fit) {
+                selection = FitAspectRect(whole, document.TargetWidth(), document.TargetHeight());
+            } else if (o_.selection == ConvertOptions::Selection::Given) {
+                selection = o_.selectRect;
+                if (selection.right > whole.right || selection.bottom > whole.bottom)
+                    return Fail(input, "the selection lies outside the " +
+                                           std::to_string(whole.right) + "x" +
+                                           std::to_string(whole.bottom) + " picture");
+            }
+            if (!document.SetSelection(selection))
+                return Fail(input, "the selection gives no picture");
         }
-        DibPtr base = MakeBaseImage(picture.get(), selection, pipeline_.TargetWidth(),
-                                    pipeline_.TargetHeight(), o_.aspectLock, BaseResampling(o_));
-        picture.reset();
-        if (!base)
+        const OutputPipeline& pipeline = document.Pipeline();
+        if (!pipeline.BaseImage())
             return Fail(input, "the selection gives no picture");
-        pipeline_.SetBaseImage(std::move(base), false);
         std::string fitLine;
         int64_t fittedSize = -1;
         if (o_.fit) {
-            const FitResult fit = FitToLimit(pipeline_.BaseImage(), *o_.fit, plan_.Kinds());
+            const FitResult fit = document.FitToLimit(*o_.fit, plan_.Kinds());
             fitLine = FitSummary(fit, *o_.fit);
             if (!fit.fits)
                 return Fail(input, fitLine);
-            pipeline_.SetFittedFormat(fit);
             fittedSize = fit.size;
         }
-        if (!pipeline_.OutputImage())
+        if (!pipeline.OutputImage())
             return Fail(input, "the conversion failed (cannot write or read '" +
-                                   pipeline_.TempOutputPath() + "')");
+                                   pipeline.TempOutputPath() + "')");
 
-        const std::string path = plan_.For(input, pipeline_.IsPng() ? ".png" : ".jpg");
+        const std::string path = plan_.For(input, pipeline.IsPng() ? ".png" : ".jpg");
         if (!CheckDestination(input, path, &why))
             return Fail(input, why);
-        const SaveStatus status = pipeline_.WriteImageByExtension(path);
+        const SaveStatus status = pipeline.WriteImageByExtension(path);
         if (status != SaveStatus::Written)
             return Fail(input, "cannot write '" + path + "': " + SaveStatusText(status));
         // Judge the file as written: its own kind and bytes.
@@ -155,15 +154,31 @@ public:
         const SizeCheckResult check =
             CheckOutputSize(PathExtension(path) == ".png", ec ? 0 : int64_t(size));
         PrintResult(out_, path, fitLine.empty() ? check.message : fitLine + "\n" + check.message);
+        lastWritten_ = path;
         // A fitted file is judged by its carrier's limit alone.
         *overLimit = o_.fit ? int64_t(size) > RuleFor(*o_.fit).limit : !check.withinLimits;
         return true;
     }
 
+    // The file the last successful Convert wrote.
+    const std::string& LastWritten() const { return lastWritten_; }
+
 private:
     bool Fail(const std::string& input, const std::string& why) {
         err_ << input << ": " << why << "\n";
         return false;
+    }
+
+    // --export-source: the adjusted picture as PNG, instead of a phone picture.
+    bool ExportSource(const std::string& input, const PackedDib* picture) {
+        const std::string path = plan_.For(input, ".png");
+        std::string why;
+        if (!CheckDestination(input, path, &why))
+            return Fail(input, why);
+        if (!WritePngFile(picture, path))
+            return Fail(input, "cannot write '" + path + "'");
+        out_ << path << "\n";
+        return true;
     }
 
     // An output may neither replace its own input nor another input's output of this run.
@@ -185,8 +200,9 @@ private:
     const OutputPlan& plan_;
     std::ostream& out_;
     std::ostream& err_;
-    OutputPipeline pipeline_;
+    const PhoneSettings settings_;
     std::set<std::string> written_;
+    std::string lastWritten_;
 };
 
 } // namespace
@@ -205,8 +221,16 @@ int RunConvertCommand(const ConvertOptions& options, std::ostream& out, std::ost
             << "' must end in .png\n";
         return kExitUsage;
     }
+    std::unique_ptr<CliMailer> mailer;
+    if (options.mail.Wanted()) {
+        mailer = CliMailer::Prepare(options.mail, error);
+        if (!mailer) {
+            err << "mokoa-convert: " << error << "\n";
+            return kExitUsage;
+        }
+    }
     Converter converter(options, plan, out, err);
-    bool failed = false, over = false;
+    bool failed = false, over = false, unmailed = false;
     const size_t n = options.inputs.size();
     for (size_t i = 0; i < n; ++i) {
         const std::string& input = options.inputs[i];
@@ -215,7 +239,9 @@ int RunConvertCommand(const ConvertOptions& options, std::ostream& out, std::ost
         bool overLimit = false;
         if (!converter.Convert(input, &overLimit))
             failed = true;
+        else if (mailer && !mailer->Send(converter.LastWritten(), out, err))
+            unmailed = true;
         over = over || overLimit;
     }
-    return failed ? kExitFailed : over ? kExitOverLimit : kExitOk;
+    return unmailed ? kExitMailFailed : failed ? kExitFailed : over ? kExitOverLimit : kExitOk;
 }

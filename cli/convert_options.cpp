@@ -36,6 +36,7 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
     ParsedCommand cmd;
     ConvertOptions& o = cmd.options;
     std::string profileText, formatText;
+    std::string serveOption; // an option that only means something with --serve
     auto fail = [&](const std::string& message) {
         cmd.error = message;
         return cmd;
@@ -53,6 +54,9 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
         std::string v;
         if (arg == "--help" || arg == "-h") {
             cmd.action = ParsedCommand::Action::Help;
+            return cmd;
+        } else if (arg == "--version") {
+            cmd.action = ParsedCommand::Action::Version;
             return cmd;
         } else if (arg == "--list-profiles") {
             cmd.action = ParsedCommand::Action::ListProfiles;
@@ -131,6 +135,26 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--export-source") {
             if (!value(&o.exportSource) || o.exportSource.empty())
                 return fail("--export-source needs a file or folder");
+        } else if (arg == "--serve") {
+            o.serve = true;
+            // The port is optional: only a number that follows is taken as one.
+            if (i + 1 < args.size() && !args[i + 1].empty() &&
+                args[i + 1].find_first_not_of("0123456789") == std::string::npos) {
+                if (!ParseInt(args[++i], &o.servePort) || !InRange(o.servePort, 0, 65535))
+                    return fail("--serve takes a port from 0 to 65535");
+            }
+        } else if (arg == "--serve-count") {
+            if (!value(&v) || !ParseInt(v, &o.serveCount) || o.serveCount < 1)
+                return fail("--serve-count needs a number of fetches of at least 1");
+            serveOption = arg;
+        } else if (arg == "--bind") {
+            if (!value(&o.bindAddress) || o.bindAddress.empty())
+                return fail("--bind needs an address or an interface name");
+            serveOption = arg;
+        } else if (IsMailOption(arg)) {
+            std::string error;
+            if (!ParseMailOption(args, i, o.mail, error))
+                return fail(error);
         } else if (arg == "--") {
             o.inputs.insert(o.inputs.end(), args.begin() + long(i) + 1, args.end());
             break;
@@ -172,11 +196,13 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
         return fail("--fit and --format exclude each other");
     if (o.fit && !o.exportSource.empty())
         return fail("--fit and --export-source exclude each other");
+    if (!serveOption.empty() && !o.serve)
+        return fail(serveOption + " needs --serve");
+    if (o.serve && !o.exportSource.empty())
+        return fail("--serve and --export-source exclude each other");
+    if (o.serve && o.inputs.size() != 1)
+        return fail("--serve takes exactly one input picture");
+    if (const std::string error = CheckMailOptions(o.mail, !o.exportSource.empty()); !error.empty())
+        return fail(error);
     return cmd;
-}
-
-Resampling BaseResampling(const ConvertOptions& options) {
-    const bool classic =
-        !options.fit && !IsHighQualityFormat(OutputFormats()[size_t(options.format)].code);
-    return ResolveResampling(options.resampling, classic);
 }

@@ -1,6 +1,7 @@
 // The options of a conversion run, parsed from the command line.
 #pragma once
 
+#include "cli/mail_options.h"
 #include "image/pixel_ops.h"
 #include "image/rect.h"
 #include "phone/fit_to_limit.h"
@@ -37,10 +38,17 @@ struct ConvertOptions {
     std::string output;       // -o, empty for the default names
     std::string exportSource; // --export-source, empty when converting
     std::vector<std::string> inputs;
+    MailOptions mail; // --mail and its account
+
+    // --serve: the converted picture is then handed to phones by the web server.
+    bool serve = false;
+    int servePort = 80;      // 0 takes any free port
+    int serveCount = 0;      // fetches to serve before stopping; 0 until interrupted
+    std::string bindAddress; // the address the URL shows; empty for the server's own choice
 };
 
 struct ParsedCommand {
-    enum class Action { Convert, Help, ListProfiles, ListFormats, Info };
+    enum class Action { Convert, Help, Version, ListProfiles, ListFormats, Info };
     Action action = Action::Convert;
     ConvertOptions options;
     std::string error; // a usage error when not empty
@@ -48,7 +56,3 @@ struct ParsedCommand {
 
 // Parses everything after the program name.
 ParsedCommand ParseCommandLine(const std::vector<std::string>& args);
-
-// How the selection becomes the base image: the chosen resampling, with auto settled by
-// the format (a fit counts as a high-quality format).
-Resampling BaseResampling(const ConvertOptions& options);

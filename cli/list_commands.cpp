@@ -19,15 +19,14 @@ void PrintProfileList(std::ostream& out, int customWidth, int customHeight) {
 void PrintFormatList(std::ostream& out) {
     const auto formats = OutputFormats();
     for (size_t i = 0; i < formats.size(); ++i) {
-        const uint32_t code = formats[i].code;
-        const int value = FormatCodeValue(code);
+        const OutputFormat& format = formats[i].format;
         char line[64];
-        if (FormatCodeKind(code) == kFormatJpeg)
-            std::snprintf(line, sizeof line, "%2zu  JPEG quality %-3d  ", i, value);
-        else if (value == 0)
+        if (format.IsJpeg())
+            std::snprintf(line, sizeof line, "%2zu  JPEG quality %-3d  ", i, format.jpeg.quality);
+        else if (format.colors == 0)
             std::snprintf(line, sizeof line, "%2zu  PNG full colour   ", i);
         else
-            std::snprintf(line, sizeof line, "%2zu  PNG %3d colours   ", i, value);
+            std::snprintf(line, sizeof line, "%2zu  PNG %3d colours   ", i, format.colors);
         out << line << formats[i].text << "\n";
     }
 }

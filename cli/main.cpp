@@ -3,6 +3,7 @@
 #include "cli/convert_options.h"
 #include "cli/info_command.h"
 #include "cli/list_commands.h"
+#include "cli/serve_command.h"
 #include "cli/usage.h"
 #include "plugins/plugin_host.h"
 
@@ -20,6 +21,9 @@ int main(int argc, char** argv) {
     case ParsedCommand::Action::Help:
         std::cout << kUsage;
         return kExitOk;
+    case ParsedCommand::Action::Version:
+        std::cout << "mokoa-convert " MOKOA_VERSION "\n";
+        return kExitOk;
     case ParsedCommand::Action::ListProfiles:
         PrintProfileList(std::cout, cmd.options.customWidth, cmd.options.customHeight);
         return kExitOk;
@@ -28,12 +32,13 @@ int main(int argc, char** argv) {
         return kExitOk;
     case ParsedCommand::Action::Info:
         // Other formats than BMP, PNG and JPEG come through the plug-ins beside the program.
-        LoadPluginFolder(PluginFolderBesideExecutable());
+        LoadPluginsBesideExecutable();
         return RunInfoCommand(cmd.options.inputs, std::cout);
     case ParsedCommand::Action::Convert:
         break;
     }
-    const int status = RunConvertCommand(cmd.options, std::cout, std::cerr);
+    const int status = cmd.options.serve ? RunServeCommand(cmd.options, std::cout, std::cerr)
+                                         : RunConvertCommand(cmd.options, std::cout, std::cerr);
     std::cout.flush();
     return status;
 }

@@ -3,6 +3,7 @@
 const char kUsage[] =
     R"(Usage: mokoa-convert [options] INPUT...
        mokoa-convert --export-source OUT.png [adjustments] INPUT...
+       mokoa-convert --serve [PORT] [--serve-count N] [--bind ADDRESS] [options] INPUT
        mokoa-convert --info FILE...
        mokoa-convert --list-profiles [--size WxH] | --list-formats | --help
 
@@ -55,16 +56,55 @@ Output:
                      write the adjusted picture itself as a full-colour PNG (a file
                      for one input, a folder for several) instead of converting
 
+Serving to a phone:
+  --serve [PORT]     after converting the one input, hand the picture to phones with
+                     the built-in web server, as the desktop program's web server
+                     does: every GET, whatever its path, gets the picture. PORT
+                     (default 80) is taken only when a number follows; 0 takes any
+                     free port. When the port is refused for lack of permission
+                     (ports below 1024 need administrator rights), the first free
+                     port from 8080 to 8099 is used and a line says so. Prints the
+                     URL and its QR code for a phone's camera, then the access-log
+                     line of every fetch; Ctrl-C or SIGTERM stops it. Without -o the
+                     picture is a temporary file, removed at the end.
+  --serve-count N    stop after N fetches
+  --bind ADDRESS     the address the URL shows: an IPv4 address or the name of a
+                     network interface; default the first address of this machine's
+                     network interfaces. The server listens on every address.
+
 For each file the output path is printed with the carriers' size check (J-Sky 6 KB
 for PNG and JPEG, EZweb 7 KB for PNG). With several inputs a progress line per file
 goes to standard error; an input that cannot be read or written is reported and
 skipped.
 
+Mail, each written file attached as the desktop program's send dialog does it (its
+fixed subject and the message text last used there):
+  --mail TO          the recipient, or several separated by ";"
+  --smtp HOST[:PORT] the SMTP server; without it, the mail account set up in the
+                     desktop program (server, port, security, user name, sender)
+  --security none|starttls|tls
+                     none: plain SMTP (port 25 by default); starttls: secured with
+                     STARTTLS before anything else (usually port 587); tls: TLS from
+                     the first byte (usually port 465). The server's certificate
+                     must verify against the system's authorities and name the host.
+  --user NAME        log in (AUTH PLAIN or LOGIN) as NAME; needs starttls or tls
+  --from ADDRESS     the sender; needed with --smtp
+  --password-file PATH
+                     the password is the first line of this file; else the variable
+                     MOKOA_SMTP_PASSWORD; else, for the stored account, the password
+                     the desktop program keeps (secret store or settings file)
+  --ca-file PATH     trust one more certificate authority (PEM)
+  A sending that fails is reported with the server's or the client's reason on
+  standard error; one whole sending ends within 60 s.
+
 Lists:
   --list-profiles    the profile list with indices and sizes
   --list-formats     the format list with indices
   --info FILE...     each picture's size and bit count, or why it cannot be read
+  --version          the program's version
 
 Exit status: 0 all written and within both carriers' limits, 3 all written but some
-file over a limit, 1 some input could not be read or written, 2 bad usage.
+file over a limit, 1 some input could not be read or written (or the server could not
+start), 2 bad usage, 4 some file could not be mailed (before 1 and 3). With --serve,
+the status comes once the server has stopped.
 )";

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -56,7 +57,7 @@ private:
     uint64_t pos_ = 0;
 };
 
-PackedDib* Fail(LoadError* error, LoadError why) {
+std::nullptr_t Fail(LoadError* error, LoadError why) {
     if (error)
         *error = why;
     return nullptr;
@@ -133,7 +134,7 @@ bool DecodeRle(const uint8_t* data, size_t size, PackedDib* dib) {
     return true;
 }
 
-PackedDib* ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
+DibPtr ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
     Source in(file, fileSize);
 
     uint8_t fileHeader[14];
@@ -300,17 +301,17 @@ PackedDib* ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
     }
     if (error)
         *error = LoadError::None;
-    return dib.release();
+    return dib;
 }
 
 } // namespace
 
-PackedDib* ReadBmpFile(const std::string& path, LoadError* error) {
+DibPtr ReadBmpFile(const std::string& path, LoadError* error) {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return Fail(error, LoadError::NotFound);
     struct stat st;
-    PackedDib* dib = nullptr;
+    DibPtr dib;
     if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode))
         Fail(error, LoadError::NotFound);
     else
@@ -319,13 +320,13 @@ PackedDib* ReadBmpFile(const std::string& path, LoadError* error) {
     return dib;
 }
 
-PackedDib* ReadBmpMemory(const void* data, size_t size, LoadError* error) {
+DibPtr ReadBmpMemory(const void* data, size_t size, LoadError* error) {
     if (!data || size == 0)
         return Fail(error, LoadError::Damaged);
     FILE* file = fmemopen(const_cast<void*>(data), size, "rb");
     if (!file)
         return Fail(error, LoadError::Damaged);
-    PackedDib* dib = ReadBmpStream(file, size, error);
+    DibPtr dib = ReadBmpStream(file, size, error);
     std::fclose(file);
     return dib;
 }

@@ -248,7 +248,7 @@ namespace {
 
 // Shared by the 4- and 8-bit reductions: palette from the median cut, then each row
 // mapped through the tree with the error carried in two row buffers.
-PackedDib* ReduceWithMedianCut(const PackedDib* image, int n, int bitCount) {
+DibPtr ReduceWithMedianCut(const PackedDib* image, int n, int bitCount) {
     if (!image || image->bitCount != 24 || image->width <= 0 || image->height <= 0)
         return nullptr;
     const int width = image->width;
@@ -296,7 +296,7 @@ PackedDib* ReduceWithMedianCut(const PackedDib* image, int n, int bitCount) {
             Diffuse(p, palette[index], x + 1 < width, down, x >= 1, stride);
         }
     }
-    return out.release();
+    return out;
 }
 
 struct WebTables {
@@ -337,11 +337,11 @@ const WebTables& Web() {
 
 } // namespace
 
-PackedDib* ReduceColorsTo4Bit(const PackedDib* image, int n) {
+DibPtr ReduceColorsTo4Bit(const PackedDib* image, int n) {
     return ReduceWithMedianCut(image, std::clamp(n, 1, 16), 4);
 }
 
-PackedDib* ReduceColorsTo8Bit(const PackedDib* image, int n) {
+DibPtr ReduceColorsTo8Bit(const PackedDib* image, int n) {
     return ReduceWithMedianCut(image, std::min(n, 256), 8);
 }
 
@@ -365,16 +365,16 @@ uint32_t WebPaletteColor(int i) {
     return 0;
 }
 
-PackedDib* ReduceToWebSafe(PackedDib* image) {
+DibPtr ReduceToWebSafe(PackedDib* image) {
     if (!image || image->bitCount != 24 || image->width <= 0 || image->height <= 0)
         return nullptr;
     const WebTables& web = Web();
     const int width = image->width;
     const int height = image->height;
-    PackedDib* out = DibCreate(8, width, height);
+    DibPtr out = DibCreate(8, width, height);
     if (!out)
         return nullptr;
-    uint8_t* table = DibColorTable(out);
+    uint8_t* table = DibColorTable(out.get());
     for (int i = 0; i < kWebPaletteSize + 2; ++i) {
         if (i < kWebPaletteSize)
             std::memcpy(table + 4 * i, web.palette[i], 3);
@@ -383,11 +383,11 @@ PackedDib* ReduceToWebSafe(PackedDib* image) {
         table[4 * i + 3] = 0;
     }
     const uint32_t stride = DibRowBytes(image);
-    const uint32_t outStride = DibRowBytes(out);
+    const uint32_t outStride = DibRowBytes(out.get());
     for (int y = 0; y < height; ++y) {
         const bool down = y + 1 < height;
         uint8_t* p = DibBits(image) + size_t(y) * stride;
-        uint8_t* dst = DibBits(out) + size_t(y) * outStride;
+        uint8_t* dst = DibBits(out.get()) + size_t(y) * outStride;
         for (int x = 0; x < width; ++x, p += 3) {
             const uint8_t index = web.cube[CellIndex(p[2], p[1], p[0])];
             dst[x] = index;

@@ -70,12 +70,12 @@ void DiffuseError(uint8_t* p, const uint8_t q[3], int x, int y, int width, int h
                   uint32_t stride);
 
 // At most n (1-16) colours in a 4-bit image whose table holds exactly the colours found.
-PackedDib* ReduceColorsTo4Bit(const PackedDib* image, int n);
+[[nodiscard]] DibPtr ReduceColorsTo4Bit(const PackedDib* image, int n);
 // At most n colours (above 256 count as 256) in an 8-bit image.
-PackedDib* ReduceColorsTo8Bit(const PackedDib* image, int n);
+[[nodiscard]] DibPtr ReduceColorsTo8Bit(const PackedDib* image, int n);
 // The 235 web colours in an 8-bit image with a 256-entry table. The error is diffused
 // inside `image` itself, which is changed.
-PackedDib* ReduceToWebSafe(PackedDib* image);
+[[nodiscard]] DibPtr ReduceToWebSafe(PackedDib* image);
 
 // Web palette entry i as 0x00RRGGBB, 0 <= i < 235.
 uint32_t WebPaletteColor(int i);

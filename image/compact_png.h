@@ -14,13 +14,13 @@
 
 // The encoded file in memory; false when the image cannot be written (none, or a depth
 // other than 1, 2, 4, 8 or 24). 24-bit images become RGB files.
-bool EncodeCompactPng(const PackedDib* image, std::vector<uint8_t>* bytes);
+[[nodiscard]] bool EncodeCompactPng(const PackedDib* image, std::vector<uint8_t>* bytes);
 
 // The file made with the first zlib setting alone: far quicker, and never smaller than
 // the file above, so a picture that fits a limit this way fits it written for real.
-bool EncodeCompactPngQuick(const PackedDib* image, std::vector<uint8_t>* bytes);
+[[nodiscard]] bool EncodeCompactPngQuick(const PackedDib* image, std::vector<uint8_t>* bytes);
 
 // The same onto a stream (1 when written, else 0) or into a file that replaces the target
 // only when complete.
-int WriteCompactPngStream(const PackedDib* image, FILE* stream);
-int WriteCompactPngFile(const PackedDib* image, const std::string& path);
+[[nodiscard]] int WriteCompactPngStream(const PackedDib* image, FILE* stream);
+[[nodiscard]] int WriteCompactPngFile(const PackedDib* image, const std::string& path);

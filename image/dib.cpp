@@ -100,7 +100,7 @@ bool DibShapeLoadable(int bitCount, int64_t width, int64_t height) {
            (bitCount > 8 || DibShapeAllowed(24, width, height));
 }
 
-PackedDib* DibCreate(int bitCount, int width, int height) {
+DibPtr DibCreate(int bitCount, int width, int height) {
     if (!DibShapeAllowed(bitCount, width, height))
         return nullptr;
     const size_t imageSize = size_t(DibStride(bitCount, width)) * size_t(height);
@@ -121,7 +121,7 @@ PackedDib* DibCreate(int bitCount, int width, int height) {
     for (uint32_t i = 0; i + 16 <= dib->colorsUsed; i += 16)
         for (uint32_t j = 0; j < 16; ++j)
             PutColor(table + 4 * (i + j), kDibStandardColors[j]);
-    return dib;
+    return DibPtr(dib);
 }
 
 int DibFree(PackedDib* dib) {
@@ -135,7 +135,7 @@ size_t DibBlockSize(const PackedDib* dib) {
     return size_t(dib->headerSize) + DibTableBytes(dib) + DibPixelBytes(dib);
 }
 
-PackedDib* DibDuplicate(const PackedDib* source, PackedDib* existing) {
+DibPtr DibDuplicate(const PackedDib* source, PackedDib* existing) {
     if (!source)
         return nullptr;
     const size_t size = DibBlockSize(source);
@@ -147,11 +147,11 @@ PackedDib* DibDuplicate(const PackedDib* source, PackedDib* existing) {
     std::memcpy(block, source, size);
     if (alloc > size)
         std::memset(static_cast<uint8_t*>(block) + size, 0, alloc - size);
-    return static_cast<PackedDib*>(block);
+    return DibPtr(static_cast<PackedDib*>(block));
 }
 
-PackedDib* DibFromHeaderAndBits(const void* header, size_t headerBytes, const void* bits,
-                                size_t bitsBytes) {
+DibPtr DibFromHeaderAndBits(const void* header, size_t headerBytes, const void* bits,
+                            size_t bitsBytes) {
     if (!header || !bits || headerBytes < sizeof(PackedDib))
         return nullptr;
     PackedDib info;
@@ -196,7 +196,7 @@ PackedDib* DibFromHeaderAndBits(const void* header, size_t headerBytes, const vo
         } else {
             std::memcpy(dst, src, pixelBytes);
         }
-        return dib;
+        return DibPtr(dib);
     }
 
     if (info.compression != 0)
@@ -204,13 +204,13 @@ PackedDib* DibFromHeaderAndBits(const void* header, size_t headerBytes, const vo
     // A foreign table may be shorter than the indices need; such indices read as black.
     const uint32_t entries = uint32_t(
         std::min<size_t>(info.colorsUsed != 0 ? info.colorsUsed : (1u << bitCount), tableRoom / 4));
-    PackedDib* dib = DibCreate(24, width, rows);
+    DibPtr dib = DibCreate(24, width, rows);
     if (!dib)
         return nullptr;
-    const uint32_t dstStride = DibRowBytes(dib);
+    const uint32_t dstStride = DibRowBytes(dib.get());
     for (int r = 0; r < rows; ++r) {
         const uint8_t* in = src + size_t(topDown ? rows - 1 - r : r) * stride;
-        uint8_t* out = DibBits(dib) + size_t(r) * dstStride;
+        uint8_t* out = DibBits(dib.get()) + size_t(r) * dstStride;
         for (int x = 0; x < width; ++x, out += 3) {
             const unsigned index = PackedIndex(in, x, bitCount);
             if (index < entries)
@@ -220,7 +220,7 @@ PackedDib* DibFromHeaderAndBits(const void* header, size_t headerBytes, const vo
     return dib;
 }
 
-PackedDib* DibConvertDepth(const PackedDib* source, int targetBitCount) {
+DibPtr DibConvertDepth(const PackedDib* source, int targetBitCount) {
     if (!source || (targetBitCount != 8 && targetBitCount != 24))
         return nullptr;
     const int srcBits = source->bitCount;
@@ -230,7 +230,7 @@ PackedDib* DibConvertDepth(const PackedDib* source, int targetBitCount) {
         return nullptr;
     const int width = source->width;
     const int height = source->height;
-    PackedDib* dib = DibCreate(targetBitCount, width, height);
+    DibPtr dib = DibCreate(targetBitCount, width, height);
     if (!dib)
         return nullptr;
 
@@ -238,7 +238,7 @@ PackedDib* DibConvertDepth(const PackedDib* source, int targetBitCount) {
     const uint32_t entries = std::min<uint32_t>(
         source->colorsUsed != 0 ? source->colorsUsed : DibColorCount(source), 256);
     if (targetBitCount == 8 && entries > 0)
-        std::memcpy(DibColorTable(dib), srcTable, 4 * size_t(entries));
+        std::memcpy(DibColorTable(dib.get()), srcTable, 4 * size_t(entries));
 
     const bool masked = source->compression == kDibBitFields && (srcBits == 16 || srcBits == 32);
     uint32_t masks[3] = {0, 0, 0};
@@ -247,9 +247,9 @@ PackedDib* DibConvertDepth(const PackedDib* source, int targetBitCount) {
     const MaskChannel red(masks[0]), green(masks[1]), blue(masks[2]);
 
     const uint32_t srcStride = DibRowBytes(source);
-    const uint32_t dstStride = DibRowBytes(dib);
+    const uint32_t dstStride = DibRowBytes(dib.get());
     const uint8_t* srcRow = DibBits(source);
-    uint8_t* dstRow = DibBits(dib);
+    uint8_t* dstRow = DibBits(dib.get());
     for (int r = 0; r < height; ++r, srcRow += srcStride, dstRow += dstStride) {
         for (int x = 0; x < width; ++x) {
             uint8_t b = 0, g = 0, rr = 0;

@@ -42,16 +42,18 @@ bool DibShapeAllowed(int bitCount, int64_t width, int64_t height);
 // so it is judged at 24 bits, before any decoding that the widening would then throw away.
 bool DibShapeLoadable(int bitCount, int64_t width, int64_t height);
 
-// Creates a zero-filled image with the standard colour table; none when out of memory or
-// the shape is not allowed.
-PackedDib* DibCreate(int bitCount, int width, int height);
 // Releases an image; 1, or 0 when given none.
 int DibFree(PackedDib* dib);
 
 struct DibDeleter {
     void operator()(PackedDib* dib) const { DibFree(dib); }
 };
+// The owner of an image: every creator below hands its image over in one.
 using DibPtr = std::unique_ptr<PackedDib, DibDeleter>;
+
+// Creates a zero-filled image with the standard colour table; none when out of memory or
+// the shape is not allowed.
+[[nodiscard]] DibPtr DibCreate(int bitCount, int width, int height);
 
 inline int32_t DibWidth(const PackedDib* dib) {
     return dib->width;
@@ -110,20 +112,20 @@ inline const uint8_t* DibPixelAddress(const PackedDib* dib, int x, int row) {
 size_t DibBlockSize(const PackedDib* dib);
 
 // Byte-for-byte copy of the source's block. With an existing image that block is resized
-// and overwritten and its (possibly new) address returned; the old address is then invalid.
-// None when out of memory (the existing image is then left untouched and still owned).
-PackedDib* DibDuplicate(const PackedDib* source, PackedDib* existing);
+// and overwritten and returned, owned from now on; the old address is then invalid. None
+// when out of memory (the existing image is then left untouched and still the caller's).
+[[nodiscard]] DibPtr DibDuplicate(const PackedDib* source, PackedDib* existing);
 
 // Builds an image from a foreign header (with its table or masks) and a separate pixel
 // array, as the clipboard and plug-ins deliver them. Both blocks are checked against the
 // lengths given before anything is read; none when they do not add up. Pictures of 8 bits
 // or fewer come out at 24 bits.
-PackedDib* DibFromHeaderAndBits(const void* header, size_t headerBytes, const void* bits,
-                                size_t bitsBytes);
+[[nodiscard]] DibPtr DibFromHeaderAndBits(const void* header, size_t headerBytes, const void* bits,
+                                          size_t bitsBytes);
 
 // New image at 8 or 24 bits (the source is untouched); none for another target.
 // 16- and 32-bit sources with bit-field masks are converted through their masks.
-PackedDib* DibConvertDepth(const PackedDib* source, int targetBitCount);
+[[nodiscard]] DibPtr DibConvertDepth(const PackedDib* source, int targetBitCount);
 
 // Palette colours are 0xAARRGGBB words, the same layout as QRgb.
 using PaletteColor = uint32_t;

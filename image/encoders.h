@@ -4,6 +4,7 @@
 
 #include "image/dib.h"
 
+#include <compare>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -17,24 +18,28 @@ struct JpegSettings {
     bool optimizeCoding = false;
     bool fullChroma = false; // no subsampling of the colour planes
     bool flatTables = false; // one step size for every frequency instead of the usual tables
+
+    friend auto operator<=>(const JpegSettings&, const JpegSettings&) = default;
 };
 
 // Palette PNG (colour type 3) for images of 8 bits or fewer, with one PLTE entry per
 // colour-table entry in use; RGB PNG for 24-bit images. 1 when written completely, else 0.
-int WritePngFile(const PackedDib* image, const std::string& path);
+[[nodiscard]] int WritePngFile(const PackedDib* image, const std::string& path);
 
 // Baseline JPEG of a 24-bit image, or of a 4- or 8-bit image through its colour table.
 // 1 when written completely, else 0.
-int WriteJpegFile(const PackedDib* image, const std::string& path, int quality);
-int WriteJpegFile(const PackedDib* image, const std::string& path, const JpegSettings& settings);
+[[nodiscard]] int WriteJpegFile(const PackedDib* image, const std::string& path, int quality);
+[[nodiscard]] int WriteJpegFile(const PackedDib* image, const std::string& path,
+                                const JpegSettings& settings);
 
 // The same encodings onto an open stream, from its current position, for a scratch file
 // the caller rewrites in place; 1 when the encoder finished, else 0. The caller flushes
 // and checks the stream.
-int WritePngStream(const PackedDib* image, FILE* stream);
-int WriteJpegStream(const PackedDib* image, FILE* stream, int quality);
-int WriteJpegStream(const PackedDib* image, FILE* stream, const JpegSettings& settings);
+[[nodiscard]] int WritePngStream(const PackedDib* image, FILE* stream);
+[[nodiscard]] int WriteJpegStream(const PackedDib* image, FILE* stream, int quality);
+[[nodiscard]] int WriteJpegStream(const PackedDib* image, FILE* stream,
+                                  const JpegSettings& settings);
 
 // The JPEG file in memory; false when it cannot be made.
-bool EncodeJpegMemory(const PackedDib* image, const JpegSettings& settings,
-                      std::vector<uint8_t>* bytes);
+[[nodiscard]] bool EncodeJpegMemory(const PackedDib* image, const JpegSettings& settings,
+                                    std::vector<uint8_t>* bytes);

@@ -17,10 +17,10 @@ std::string Extension(const std::string& path) {
     return path.substr(dot);
 }
 
-PackedDib* DecodeThroughPlugins(const std::string& path, LoadError* error) {
+DibPtr DecodeThroughPlugins(const std::string& path, LoadError* error) {
     PluginPicture picture;
     const int status = DecodeWithPlugins(path.c_str(), &picture);
-    PackedDib* dib = nullptr;
+    DibPtr dib;
     if (status == 0) {
         dib = DibFromHeaderAndBits(picture.header, picture.headerBytes, picture.bits,
                                    picture.bitsBytes);
@@ -34,18 +34,18 @@ PackedDib* DecodeThroughPlugins(const std::string& path, LoadError* error) {
 }
 
 // Pictures of 8 bits or fewer go on at 24 bits.
-PackedDib* WidenPalettePicture(DibPtr dib, LoadError* why) {
+DibPtr WidenPalettePicture(DibPtr dib, LoadError* why) {
     if (!dib)
         return nullptr;
     if (DibBitCount(dib.get()) <= 8) {
-        dib.reset(DibConvertDepth(dib.get(), 24));
+        dib = DibConvertDepth(dib.get(), 24);
         if (!dib) {
             *why = LoadError::TooLarge;
             return nullptr;
         }
     }
     *why = LoadError::None;
-    return dib.release();
+    return dib;
 }
 
 } // namespace
@@ -68,7 +68,7 @@ const char* LoadErrorText(LoadError error) {
     return "unknown error";
 }
 
-PackedDib* LoadImageFile(const std::string& path, LoadError* error) {
+DibPtr LoadImageFile(const std::string& path, LoadError* error) {
     LoadError local = LoadError::None;
     LoadError* why = error ? error : &local;
     const std::string ext = Extension(path);
@@ -78,20 +78,20 @@ PackedDib* LoadImageFile(const std::string& path, LoadError* error) {
     }
     DibPtr dib;
     if (strcasecmp(ext.c_str(), ".bmp") == 0)
-        dib.reset(ReadBmpFile(path, why));
+        dib = ReadBmpFile(path, why);
     else if (strcasecmp(ext.c_str(), ".png") == 0)
-        dib.reset(ReadPngFile(path, nullptr, why));
+        dib = ReadPngFile(path, nullptr, why);
     else if (strcasecmp(ext.c_str(), ".jpg") == 0 || strcasecmp(ext.c_str(), ".jpeg") == 0)
-        dib.reset(ReadJpegFile(path, nullptr, why));
+        dib = ReadJpegFile(path, nullptr, why);
     else
-        dib.reset(DecodeThroughPlugins(path, why));
+        dib = DecodeThroughPlugins(path, why);
     return WidenPalettePicture(std::move(dib), why);
 }
 
-PackedDib* LoadBmpMemory(const void* data, size_t size, LoadError* error) {
+DibPtr LoadBmpMemory(const void* data, size_t size, LoadError* error) {
     LoadError local = LoadError::None;
     LoadError* why = error ? error : &local;
-    return WidenPalettePicture(DibPtr(ReadBmpMemory(data, size, why)), why);
+    return WidenPalettePicture(ReadBmpMemory(data, size, why), why);
 }
 
 std::vector<PaletteColor> MakePaletteFromChannels(int count, const uint8_t* red,

@@ -4,6 +4,7 @@
 #include "image/codec_log.h"
 #include "image/loaders.h"
 
+#include <cstddef>
 #include <cstdio>
 // jpeglib.h needs FILE and size_t declared first.
 #include <jerror.h>
@@ -67,7 +68,7 @@ void Progress(j_common_ptr cinfo) {
     }
 }
 
-PackedDib* Fail(LoadError* error, LoadError why) {
+std::nullptr_t Fail(LoadError* error, LoadError why) {
     if (error)
         *error = why;
     return nullptr;
@@ -112,7 +113,8 @@ bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progre
     const int expected = grey ? 1 : cmyk ? 4 : 3;
     if (cinfo.output_components != expected)
         ERREXIT(&cinfo, JERR_BAD_J_COLORSPACE);
-    dib = DibCreate(depth, int(cinfo.output_width), int(cinfo.output_height));
+    // Held raw across the decoder's long jumps; the caller releases it on failure.
+    dib = DibCreate(depth, int(cinfo.output_width), int(cinfo.output_height)).release();
     if (!dib) {
         errors.why = LoadError::TooLarge;
         ERREXIT(&cinfo, JERR_OUT_OF_MEMORY);
@@ -157,7 +159,7 @@ bool DecodeJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progre
 
 namespace {
 
-PackedDib* ReadJpegStream(FILE* file, std::vector<PaletteColor>* palette, LoadError* error) {
+DibPtr ReadJpegStream(FILE* file, std::vector<PaletteColor>* palette, LoadError* error) {
     jpeg_decompress_struct cinfo = {};
     ErrorManager errors;
     cinfo.err = jpeg_std_error(&errors.base);
@@ -183,20 +185,19 @@ PackedDib* ReadJpegStream(FILE* file, std::vector<PaletteColor>* palette, LoadEr
     }
     if (error)
         *error = LoadError::None;
-    return dib;
+    return DibPtr(dib);
 }
 
 } // namespace
 
-PackedDib* ReadJpegFile(const std::string& path, std::vector<PaletteColor>* palette,
-                        LoadError* error) {
+DibPtr ReadJpegFile(const std::string& path, std::vector<PaletteColor>* palette, LoadError* error) {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return Fail(error, LoadError::NotFound);
     return ReadJpegStream(file, palette, error);
 }
 
-PackedDib* ReadJpegMemory(const void* data, size_t size, LoadError* error) {
+DibPtr ReadJpegMemory(const void* data, size_t size, LoadError* error) {
     // A read-only memory stream; the bytes are never written through it.
     FILE* file = size ? fmemopen(const_cast<void*>(data), size, "rb") : nullptr;
     if (!file)

@@ -21,24 +21,26 @@ const char* LoadErrorText(LoadError error);
 
 // Picks a reader by the extension; the result is 24 bits (16 or 32 for deep BMP and
 // plug-in pictures), or none.
-PackedDib* LoadImageFile(const std::string& path, LoadError* error = nullptr);
+[[nodiscard]] DibPtr LoadImageFile(const std::string& path, LoadError* error = nullptr);
 
 // A BMP file at its own depth, or none.
-PackedDib* ReadBmpFile(const std::string& path, LoadError* error = nullptr);
+[[nodiscard]] DibPtr ReadBmpFile(const std::string& path, LoadError* error = nullptr);
 // The same from bytes in memory (a BMP file, or a packed bitmap without the file header).
-PackedDib* ReadBmpMemory(const void* data, size_t size, LoadError* error = nullptr);
+[[nodiscard]] DibPtr ReadBmpMemory(const void* data, size_t size, LoadError* error = nullptr);
 // BMP bytes as a picture to work on, as a pasted picture arrives: palette pictures widened
 // to 24 bits, 16- and 32-bit ones at their depth; or none.
-PackedDib* LoadBmpMemory(const void* data, size_t size, LoadError* error = nullptr);
+[[nodiscard]] DibPtr LoadBmpMemory(const void* data, size_t size, LoadError* error = nullptr);
 // 24 bits for colour pictures, 8 bits or fewer for palette and grey ones, or none. When
 // `palette` is given it receives the file's palette.
-PackedDib* ReadPngFile(const std::string& path, std::vector<PaletteColor>* palette = nullptr,
-                       LoadError* error = nullptr);
+[[nodiscard]] DibPtr ReadPngFile(const std::string& path,
+                                 std::vector<PaletteColor>* palette = nullptr,
+                                 LoadError* error = nullptr);
 // 24 bits, or 8 bits for greyscale, or none.
-PackedDib* ReadJpegFile(const std::string& path, std::vector<PaletteColor>* palette = nullptr,
-                        LoadError* error = nullptr);
+[[nodiscard]] DibPtr ReadJpegFile(const std::string& path,
+                                  std::vector<PaletteColor>* palette = nullptr,
+                                  LoadError* error = nullptr);
 // The same from the bytes of a JPEG file in memory.
-PackedDib* ReadJpegMemory(const void* data, size_t size, LoadError* error = nullptr);
+[[nodiscard]] DibPtr ReadJpegMemory(const void* data, size_t size, LoadError* error = nullptr);
 
 // A palette of `count` entries from channel arrays: a missing green array means the red
 // one, a missing blue array the green one.

@@ -14,13 +14,14 @@ inline uint8_t ClampByte(int v) {
 
 } // namespace
 
-PackedDib* ApplyPixelOperation(const PackedDib* source, const ImageRect* rect, PixelOperation op,
-                               intptr_t param) {
+DibPtr ApplyPixelOperation(const PackedDib* source, const ImageRect* rect, PixelOperation op,
+                           intptr_t param) {
     if (!source || !op)
         return nullptr;
-    PackedDib* copy = DibDuplicate(source, nullptr);
-    if (!copy)
+    DibPtr owned = DibDuplicate(source, nullptr);
+    if (!owned)
         return nullptr;
+    PackedDib* copy = owned.get();
     const ImageRect r = rect ? *rect : ImageRect{0, 0, copy->width, copy->height};
     const uint32_t stride = DibRowBytes(copy);
     auto run = [&](int top, int bottom) {
@@ -40,7 +41,7 @@ PackedDib* ApplyPixelOperation(const PackedDib* source, const ImageRect* rect, P
                                std::max<int64_t>(1, pixels / kPixelsPerBand)}));
     if (bands <= 1) {
         run(r.top, r.bottom);
-        return copy;
+        return owned;
     }
     std::vector<std::thread> workers;
     const int rows = r.Height();
@@ -49,7 +50,7 @@ PackedDib* ApplyPixelOperation(const PackedDib* source, const ImageRect* rect, P
     run(r.top, r.top + rows / bands);
     for (std::thread& worker : workers)
         worker.join();
-    return copy;
+    return owned;
 }
 
 int BrightnessContrastOp(const PackedDib*, int, int, uint8_t* pixel, intptr_t param) {

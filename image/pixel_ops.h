@@ -15,8 +15,8 @@ using PixelOperation = int (*)(const PackedDib* source, int x, int y, uint8_t* p
 
 // A copy of the source with the operation run over the rectangle (none: the whole picture,
 // otherwise it must lie inside the picture); none when the copy cannot be made.
-PackedDib* ApplyPixelOperation(const PackedDib* source, const ImageRect* rect, PixelOperation op,
-                               intptr_t param);
+[[nodiscard]] DibPtr ApplyPixelOperation(const PackedDib* source, const ImageRect* rect,
+                                         PixelOperation op, intptr_t param);
 
 // Parameter: brightness offset in the high 16 bits, contrast amount in the low 16 bits,
 // both signed. Brightness first, then contrast pivoting on 127.

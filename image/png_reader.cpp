@@ -7,6 +7,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstddef>
 #include <cstdio>
 
 namespace {
@@ -23,7 +24,7 @@ void PngWarning(png_structp, png_const_charp message) {
     CodecLog("[PNG Library Warning] - %s", message);
 }
 
-PackedDib* Fail(LoadError* error, LoadError why) {
+std::nullptr_t Fail(LoadError* error, LoadError why) {
     if (error)
         *error = why;
     return nullptr;
@@ -99,7 +100,8 @@ bool DecodePng(png_structp png, png_infop info, FILE* file, std::vector<PaletteC
         why = LoadError::TooLarge;
         png_error(png, "picture beyond the size limits");
     }
-    dib = DibCreate(depth, int(width), int(height));
+    // Held raw across the decoder's long jumps; the caller releases it on failure.
+    dib = DibCreate(depth, int(width), int(height)).release();
     if (!dib) {
         why = LoadError::TooLarge;
         png_error(png, "out of memory");
@@ -142,8 +144,7 @@ bool DecodePng(png_structp png, png_infop info, FILE* file, std::vector<PaletteC
 
 } // namespace
 
-PackedDib* ReadPngFile(const std::string& path, std::vector<PaletteColor>* palette,
-                       LoadError* error) {
+DibPtr ReadPngFile(const std::string& path, std::vector<PaletteColor>* palette, LoadError* error) {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return Fail(error, LoadError::NotFound);
@@ -175,5 +176,5 @@ PackedDib* ReadPngFile(const std::string& path, std::vector<PaletteColor>* palet
     }
     if (error)
         *error = LoadError::None;
-    return dib;
+    return DibPtr(dib);
 }

@@ -109,7 +109,7 @@ bool QualityQuantizer::Build(Palette& palette, int colors) {
     return palette.result != nullptr;
 }
 
-PackedDib* QualityQuantizer::Reduce(int colors, int ditherPercent) {
+DibPtr QualityQuantizer::Reduce(int colors, int ditherPercent) {
     if (!Ready())
         return nullptr;
     KeepLibraryOnThisThread();
@@ -119,7 +119,7 @@ PackedDib* QualityQuantizer::Reduce(int colors, int ditherPercent) {
     return Build(palette, colors) ? Remap(palette, std::clamp(ditherPercent, 0, 100)) : nullptr;
 }
 
-PackedDib* QualityQuantizer::Remap(Palette& palette, int ditherPercent) {
+DibPtr QualityQuantizer::Remap(Palette& palette, int ditherPercent) {
     liq_set_dithering_level(palette.result, float(ditherPercent) / 100.0f);
 
     // The library keeps state on an image it has remapped; a fresh one for every
@@ -152,10 +152,10 @@ PackedDib* QualityQuantizer::Remap(Palette& palette, int ditherPercent) {
     }
     dib->colorsUsed = made->count;
     std::memmove(DibBits(dib.get()), oldBits, pixelBytes);
-    return dib.release();
+    return dib;
 }
 
-PackedDib* QualityQuantizer::ReduceWithRunBias(int colors, int runBias) {
+DibPtr QualityQuantizer::ReduceWithRunBias(int colors, int runBias) {
     if (!Ready())
         return nullptr;
     KeepLibraryOnThisThread();
@@ -165,10 +165,10 @@ PackedDib* QualityQuantizer::ReduceWithRunBias(int colors, int runBias) {
     {
         const std::lock_guard<std::mutex> hold(palette.lock);
         if (!palette.unbiased && Build(palette, colors))
-            palette.unbiased.reset(Remap(palette, 0));
+            palette.unbiased = Remap(palette, 0);
         if (!palette.unbiased)
             return nullptr;
-        out.reset(DibDuplicate(palette.unbiased.get(), nullptr));
+        out = DibDuplicate(palette.unbiased.get(), nullptr);
     }
     if (!out)
         return nullptr;
@@ -191,15 +191,15 @@ PackedDib* QualityQuantizer::ReduceWithRunBias(int colors, int runBias) {
                 row[x] = above[x];
         }
     }
-    return out.release();
+    return out;
 }
 
-PackedDib* ReduceColorsHighQuality(const PackedDib* image, int colors, int ditherPercent) {
+DibPtr ReduceColorsHighQuality(const PackedDib* image, int colors, int ditherPercent) {
     QualityQuantizer quantizer(image);
     return quantizer.Reduce(colors, ditherPercent);
 }
 
-PackedDib* ReduceColorsWithRunBias(const PackedDib* image, int colors, int runBias) {
+DibPtr ReduceColorsWithRunBias(const PackedDib* image, int colors, int runBias) {
     QualityQuantizer quantizer(image);
     return quantizer.ReduceWithRunBias(colors, runBias);
 }

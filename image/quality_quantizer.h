@@ -26,21 +26,21 @@ public:
     // An 8-bit image whose table holds the palette made for at most `colors` (2-256)
     // colours, remapped with error diffusion at `ditherPercent` (0 none, 100 full).
     // None when the library fails or the quantiser is not ready.
-    PackedDib* Reduce(int colors, int ditherPercent);
+    [[nodiscard]] DibPtr Reduce(int colors, int ditherPercent);
 
     // The same without dithering, then with a bias towards runs: going along each row from
     // the top, a pixel takes the colour of its left neighbour (failing that, of the one
     // above) when that colour's squared error, summed over red, green and blue, exceeds
     // the error of its own colour by at most `runBias` (0-255). Long runs of one index
     // compress far better, so a file of a given size can afford more colours.
-    PackedDib* ReduceWithRunBias(int colors, int runBias);
+    [[nodiscard]] DibPtr ReduceWithRunBias(int colors, int runBias);
 
 private:
     struct Library;
     struct Palette;
     Palette& Slot(int colors);
-    bool Build(Palette& palette, int colors);              // with the palette's lock held
-    PackedDib* Remap(Palette& palette, int ditherPercent); // likewise
+    bool Build(Palette& palette, int colors);          // with the palette's lock held
+    DibPtr Remap(Palette& palette, int ditherPercent); // likewise
 
     std::unique_ptr<Library> lib_;
     std::vector<uint8_t> rgba_; // top-down rows, 4 bytes per pixel
@@ -51,8 +51,8 @@ private:
 };
 
 // One reduction of each kind, as the conversion pipeline makes it.
-PackedDib* ReduceColorsHighQuality(const PackedDib* image, int colors, int ditherPercent);
-PackedDib* ReduceColorsWithRunBias(const PackedDib* image, int colors, int runBias);
+[[nodiscard]] DibPtr ReduceColorsHighQuality(const PackedDib* image, int colors, int ditherPercent);
+[[nodiscard]] DibPtr ReduceColorsWithRunBias(const PackedDib* image, int colors, int runBias);
 constexpr int kMaxRunBias = 255;
 
 constexpr int kQualityMinColors = 2;

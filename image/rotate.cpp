@@ -40,7 +40,8 @@ void QuarterTurn(const PackedDib* src, PackedDib* dst, bool clockwise) {
 
 } // namespace
 
-PackedDib* TransformRightAngle(int code, const PackedDib* source) {
+DibPtr TransformRightAngle(RightAngle transform, const PackedDib* source) {
+    const int code = int(transform);
     const RgbView rgb(source);
     const PackedDib* src = rgb.get();
     if (!src)
@@ -48,9 +49,10 @@ PackedDib* TransformRightAngle(int code, const PackedDib* source) {
     const int width = DibWidth(src);
     const int height = DibHeight(src);
     const bool quarter = code == 1 || code == 3;
-    PackedDib* dst = DibCreate(24, quarter ? height : width, quarter ? width : height);
-    if (!dst)
+    DibPtr owned = DibCreate(24, quarter ? height : width, quarter ? width : height);
+    if (!owned)
         return nullptr;
+    PackedDib* dst = owned.get();
     const uint32_t stride = DibRowBytes(src);
     switch (code) {
     case 1:
@@ -81,16 +83,16 @@ PackedDib* TransformRightAngle(int code, const PackedDib* source) {
     default: // any other code: the new picture stays black
         break;
     }
-    return dst;
+    return owned;
 }
 
-PackedDib* RotateImage(int angle, const PackedDib* source) {
+DibPtr RotateImage(int angle, const PackedDib* source) {
     if (!source)
         return nullptr;
     if (angle == 0)
         return DibDuplicate(source, nullptr);
     if (angle % 90 == 0)
-        return TransformRightAngle(angle / 90, source);
+        return TransformRightAngle(RightAngle(angle / 90), source);
 
     const RgbView rgb(source);
     const PackedDib* src = rgb.get();
@@ -107,9 +109,10 @@ PackedDib* RotateImage(int angle, const PackedDib* source) {
         return nullptr;
     const int outWidth = int(newWidth);
     const int outHeight = int(newHeight);
-    PackedDib* dst = DibCreate(24, outWidth, outHeight);
-    if (!dst)
+    DibPtr owned = DibCreate(24, outWidth, outHeight);
+    if (!owned)
         return nullptr;
+    PackedDib* dst = owned.get();
 
     // 16.16 fixed-point steps; the sums are kept in 64 bits so that very large pictures do
     // not overflow (below about 16000 pixels they equal 32-bit sums).
@@ -130,5 +133,5 @@ PackedDib* RotateImage(int angle, const PackedDib* source) {
                 std::memcpy(out, srcBits + size_t(height - 1 - py) * srcStride + 3 * size_t(px), 3);
         }
     }
-    return dst;
+    return owned;
 }

@@ -15,10 +15,20 @@ int SampleBilinear(const PackedDib* dib, double x, double y, uint8_t sample[3]);
 int ResampleImage(PackedDib* dest, int dx0, int dy0, int dx1, int dy1, const PackedDib* source,
                   int sx0, int sy0, int sx1, int sy1);
 
-// Turns the picture clockwise by whole degrees (multiples of 90 go to TransformRightAngle,
-// so 360 turns it upside down and 450 mirrors it); none when out of memory.
-PackedDib* RotateImage(int angle, const PackedDib* source);
+// The lossless transforms, by their transform codes. The menu's "horizontal" flip turns the
+// picture upside down and its "vertical" flip mirrors it.
+enum class RightAngle : int {
+    Clockwise = 1, // a quarter turn clockwise
+    HalfTurn = 2,
+    CounterClockwise = 3, // a quarter turn counter-clockwise
+    UpsideDown = 4,       // rows in reverse order
+    Mirror = 5,           // left and right exchanged
+};
 
-// 1 quarter turn clockwise, 2 half turn, 3 quarter turn counter-clockwise, 4 upside down,
-// 5 mirror; none when out of memory.
-PackedDib* TransformRightAngle(int code, const PackedDib* source);
+// Turns the picture clockwise by whole degrees; multiples of 90 go to TransformRightAngle
+// with angle / 90 as the code, so 360 turns it upside down and 450 mirrors it. None when
+// out of memory.
+[[nodiscard]] DibPtr RotateImage(int angle, const PackedDib* source);
+
+// None when out of memory; any other code than the five gives a black picture.
+[[nodiscard]] DibPtr TransformRightAngle(RightAngle transform, const PackedDib* source);

@@ -48,8 +48,9 @@ void CMimeMail::FormatHeader() {
 }
 
 void CMimeMail::FormatBody() {
+    // The text part carries CP932 bytes; without the label today's mail programs guess wrong.
     if (!body.empty())
-        AddPart(body, PART_TEXT, {});
+        AddPart(body, PART_TEXT, "; charset=Shift_JIS");
     body = preamble + "\r\n\r\n";
     AppendParts();
     EnsureLineEnd(body);

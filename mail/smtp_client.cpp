@@ -1,22 +1,21 @@
 #include "mail/smtp_client.h"
 
+#include "mail/base64_coder.h"
+#include "mail/tcp_transport.h"
+
 #include <algorithm>
-#include <arpa/inet.h>
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <limits>
-#include <netdb.h>
-#include <netinet/in.h>
+#include <cctype>
 #include <new>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr size_t kReplyBufferSize = 1024;
 constexpr size_t kHostNameMax = 80;
+// Of a reply's text, kept for the user and for reading the server's extensions.
+constexpr size_t kReplyTextMax = 4096;
+// Of the server's words quoted in a message to the user.
+constexpr size_t kQuotedTextMax = 160;
 
 struct ExpectedReply {
     int code;
@@ -62,23 +61,20 @@ std::string LocalHostName() {
     return name;
 }
 
-bool ResolveIPv4(const std::string& server, int port, sockaddr_in& address) {
-    if (server.empty() || port <= 0 || port > 65535)
-        return false;
-    address = sockaddr_in{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(uint16_t(port));
-    if (inet_pton(AF_INET, server.c_str(), &address.sin_addr) == 1)
-        return true;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(server.c_str(), nullptr, &hints, &found) != 0 || !found)
-        return false;
-    address.sin_addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    freeaddrinfo(found);
-    return true;
+std::string Base64(std::string_view bytes) {
+    return CBase64Coder().Encode(bytes.data(), bytes.size());
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Capitalised(std::string text) {
+    if (!text.empty())
+        text[0] = char(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
 }
 
 } // namespace
@@ -92,28 +88,32 @@ CSmtpClient::~CSmtpClient() {
     CloseConnection();
 }
 
-bool CSmtpClient::WaitFor(short events, std::chrono::steady_clock::time_point deadline) {
-    if (broken_ || socket_ < 0)
-        return false;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd p{socket_, events, 0};
-        const int64_t ms = std::clamp<int64_t>(left.count(), 0, std::numeric_limits<int>::max());
-        const int rc = poll(&p, 1, int(ms));
-        if (rc > 0)
-            return true;
-        if (rc == 0 || errno != EINTR)
-            return false;
-    }
+void CSmtpClient::SetSecurity(SmtpSecurity security, std::string caFile) {
+    security_ = security;
+    caFile_ = std::move(caFile);
+}
+
+void CSmtpClient::SetLogin(std::string user, std::string password) {
+    user_ = std::move(user);
+    password_ = std::move(password);
+}
+
+void CSmtpClient::SetTransport(std::unique_ptr<SmtpTransport> transport) {
+    transport_ = std::move(transport);
+}
+
+SmtpClock::time_point CSmtpClient::WaitEnd() const {
+    const SmtpClock::time_point now = SmtpClock::now();
+    return deadline_ - now > timeout_ ? now + timeout_ : deadline_;
 }
 
 bool CSmtpClient::ReceiveReply(int& code) {
     // A reply ends with the line feed of a line that does not continue it ("250-" does).
     // The whole of it is read, so that a reply sent in pieces is judged once it is there
     // and the next check does not take its remainder for the next reply.
-    const auto deadline = std::chrono::steady_clock::now() + timeout_;
+    const auto deadline = WaitEnd();
     code = 0;
+    replyText_.clear();
     size_t column = 0; // of the current line
     bool received = false, firstLine = true, lastLine = true;
     for (;;) {
@@ -126,6 +126,8 @@ bool CSmtpClient::ReceiveReply(int& code) {
                 column = 0;
                 firstLine = false;
                 lastLine = true;
+                if (replyText_.size() < kReplyTextMax)
+                    replyText_ += '\n';
                 continue;
             }
             if (firstLine && column < 3) {
@@ -138,22 +140,24 @@ bool CSmtpClient::ReceiveReply(int& code) {
             }
             if (column == 3)
                 lastLine = c != '-';
+            else if (column > 3 && c != '\r' && replyText_.size() < kReplyTextMax)
+                replyText_ += c;
             ++column;
         }
         replyStart_ = replyEnd_ = 0;
         // A peer that never stops talking is judged on what came within the wait.
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (SmtpClock::now() >= deadline) {
+            lastIo_ = IoStatus::TimedOut;
             return received;
-        ssize_t n = -1;
-        if (WaitFor(POLLIN, deadline)) {
-            do {
-                n = recv(socket_, replyBuffer_.get(), kReplyBufferSize, 0);
-            } while (n < 0 && errno == EINTR);
         }
         // A connection that closes or goes quiet within a reply leaves what came to be judged.
-        if (n <= 0)
+        if (broken_ || !transport_)
             return received;
-        replyEnd_ = size_t(n);
+        size_t n = 0;
+        lastIo_ = transport_->Receive(replyBuffer_.get(), kReplyBufferSize, n, deadline);
+        if (lastIo_ != IoStatus::Done)
+            return received;
+        replyEnd_ = n;
     }
 }
 
@@ -162,7 +166,8 @@ bool CSmtpClient::CheckReply(int index) {
     int code = 0;
     // A closed connection or a wait that ran out counts as a failed receive.
     if (!ReceiveReply(code)) {
-        lastError_ = "Socket Error";
+        cancelled_ = cancelled_ || lastIo_ == IoStatus::Cancelled;
+        lastError_ = cancelled_ ? "Cancelled" : "Socket Error";
         return false;
     }
     if (code == expected.code)
@@ -171,83 +176,247 @@ bool CSmtpClient::CheckReply(int index) {
     return false;
 }
 
-void CSmtpClient::Send(std::string_view text) {
-    while (!text.empty() && !broken_) {
-        if (!WaitFor(POLLOUT, std::chrono::steady_clock::now() + timeout_)) {
-            broken_ = true;
-            break;
-        }
-        // Never blocking: a peer that stops reading must not hold us past the wait.
-        const ssize_t n = send(socket_, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
-            continue;
-        if (n <= 0) {
-            broken_ = true;
-            break;
-        }
-        text.remove_prefix(size_t(n));
+bool CSmtpClient::ExpectReply(int& code) {
+    if (ReceiveReply(code))
+        return true;
+    switch (lastIo_) {
+    case IoStatus::Cancelled:
+        cancelled_ = true;
+        lastError_ = "Cancelled";
+        break;
+    case IoStatus::TimedOut:
+        lastError_ = SmtpClock::now() >= deadline_
+                         ? "The sending took longer than " + std::to_string(limit_.count() / 1000) +
+                               " s and was stopped"
+                         : "The server did not answer in time";
+        break;
+    case IoStatus::Closed:
+        lastError_ = "The server closed the connection";
+        break;
+    default:
+        lastError_ = "The connection to the server broke";
     }
+    return false;
 }
 
-bool CSmtpClient::ConnectSocket() {
-    sockaddr_in address;
-    if (!ResolveIPv4(server_, port_, address))
-        return false;
-    const int flags = fcntl(socket_, F_GETFL);
-    if (flags < 0 || fcntl(socket_, F_SETFL, flags | O_NONBLOCK) != 0)
-        return false;
-    if (connect(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS || !WaitFor(POLLOUT, std::chrono::steady_clock::now() + timeout_))
-            return false;
-        int error = 0;
-        socklen_t size = sizeof error;
-        if (getsockopt(socket_, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0)
-            return false;
+void CSmtpClient::Send(std::string_view text) {
+    if (broken_ || !transport_)
+        return;
+    const IoStatus status = transport_->Send(text, timeout_, deadline_);
+    if (status != IoStatus::Done) {
+        broken_ = true;
+        lastIo_ = status;
     }
-    return fcntl(socket_, F_SETFL, flags) == 0;
 }
 
 void CSmtpClient::CloseConnection() {
-    if (socket_ >= 0)
-        close(socket_);
-    socket_ = -1;
+    if (transport_)
+        transport_->Close();
     replyBuffer_.reset();
     replyStart_ = replyEnd_ = 0;
     broken_ = false;
 }
 
+bool CSmtpClient::Stop(std::string text) {
+    lastError_ = std::move(text);
+    setupFailed_ = true;
+    return false;
+}
+
+std::string CSmtpClient::ServerText() const {
+    // The server's words, as far as they are plain text, on one line.
+    std::string text;
+    for (const char c : replyText_) {
+        if (text.size() >= kQuotedTextMax)
+            break;
+        if (c == '\n')
+            text += ' ';
+        else if (c >= 0x20 && c < 0x7F)
+            text += c;
+    }
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
 bool CSmtpClient::Connect() {
     if (connected_)
         return true;
+    cancelled_ = setupFailed_ = false;
+    deadline_ = SmtpClock::now() + limit_;
+    if (security_ == SmtpSecurity::None && !user_.empty())
+        return Stop("A user name needs a secure connection (STARTTLS or SSL/TLS); the password "
+                    "was not sent");
     replyBuffer_.reset(new (std::nothrow) char[kReplyBufferSize]);
     if (!replyBuffer_) {
         lastError_ = "Not enough memory";
         return false;
     }
-    socket_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (socket_ < 0) {
+    if (!transport_)
+        transport_ = std::make_unique<CTcpTransport>();
+    transport_->SetCancelFlag(cancel_);
+    broken_ = false;
+    lastIo_ = IoStatus::Done;
+    switch (transport_->Open(server_, port_, WaitEnd())) {
+    case IoStatus::Done:
+        break;
+    case IoStatus::NoSocket:
         lastError_ = "Unable to create the socket.";
         CloseConnection();
         return false;
-    }
-    broken_ = false;
-    if (!ConnectSocket()) {
+    case IoStatus::Cancelled:
+        cancelled_ = true;
+        lastError_ = "Cancelled";
+        CloseConnection();
+        return false;
+    default:
         lastError_ = "Unable to connect to server";
         CloseConnection();
         return false;
     }
-    if (!CheckReply(kReplyGreeting)) {
-        lastError_ = "Server didn't respond.";
+    if (security_ == SmtpSecurity::Tls && !Secure()) {
         CloseConnection();
         return false;
     }
-    Send("HELO " + LocalHostName() + "\r\n");
-    if (!CheckReply(kReplyOk)) {
+    if (!CheckReply(kReplyGreeting)) {
+        if (!cancelled_)
+            lastError_ = "Server didn't respond.";
+        CloseConnection();
+        return false;
+    }
+    if (!Extended()) {
+        Send("HELO " + LocalHostName() + "\r\n");
+        if (!CheckReply(kReplyOk)) {
+            CloseConnection();
+            return false;
+        }
+    } else if (!Ehlo() || (security_ == SmtpSecurity::StartTls && !StartTls()) ||
+               (!user_.empty() && !Authenticate())) {
+        setupFailed_ = !cancelled_;
         CloseConnection();
         return false;
     }
     connected_ = true;
     return true;
+}
+
+bool CSmtpClient::Secure() {
+    // Whatever came before the handshake is no reply from inside it.
+    replyStart_ = replyEnd_ = 0;
+    std::string why;
+    const IoStatus status = transport_->StartTls({server_, caFile_}, WaitEnd(), why);
+    if (status == IoStatus::Cancelled) {
+        cancelled_ = true;
+        lastError_ = "Cancelled";
+        return false;
+    }
+    if (status != IoStatus::Done)
+        return Stop(Capitalised(why));
+    offersStartTls_ = false;
+    authMechanisms_.clear();
+    return true;
+}
+
+bool CSmtpClient::Ehlo() {
+    Send("EHLO " + LocalHostName() + "\r\n");
+    int code = 0;
+    if (!ExpectReply(code))
+        return false;
+    if (code != 250)
+        return Stop("The server refused EHLO (" + std::to_string(code) + " " + ServerText() + ")");
+    // The first line greets; each further one names an extension and its parameters.
+    offersStartTls_ = false;
+    authMechanisms_.clear();
+    size_t start = replyText_.find('\n');
+    while (start != std::string::npos) {
+        const size_t end = replyText_.find('\n', start + 1);
+        const std::string line = Upper(replyText_.substr(start + 1, end - start - 1));
+        start = end;
+        if (line == "STARTTLS" || line.rfind("STARTTLS ", 0) == 0)
+            offersStartTls_ = true;
+        // "AUTH=" is how some older servers say it.
+        if (line.rfind("AUTH ", 0) != 0 && line.rfind("AUTH=", 0) != 0)
+            continue;
+        size_t at = 5;
+        while (at < line.size()) {
+            const size_t space = line.find(' ', at);
+            const std::string word = line.substr(at, space - at);
+            if (!word.empty())
+                authMechanisms_.push_back(word);
+            at = space == std::string::npos ? line.size() : space + 1;
+        }
+    }
+    return true;
+}
+
+bool CSmtpClient::StartTls() {
+    if (!offersStartTls_)
+        return Stop("The server does not offer STARTTLS, so the connection cannot be secured; "
+                    "nothing more was sent");
+    Send("STARTTLS\r\n");
+    int code = 0;
+    if (!ExpectReply(code))
+        return false;
+    if (code != 220)
+        return Stop("The server refused STARTTLS (" + std::to_string(code) + " " + ServerText() +
+                    ")");
+    // The extensions are asked again: what was offered before TLS may have been forged.
+    return Secure() && Ehlo();
+}
+
+bool CSmtpClient::Authenticate() {
+    if (!transport_->IsSecure())
+        return Stop("The connection is not secured, so the password was not sent");
+    const auto offers = [&](const char* mechanism) {
+        return std::find(authMechanisms_.begin(), authMechanisms_.end(), mechanism) !=
+               authMechanisms_.end();
+    };
+    int code = 0;
+    if (offers("PLAIN"))
+        return SendCredential("AUTH PLAIN " +
+                                  Base64(std::string(1, '\0') + user_ + '\0' + password_) + "\r\n",
+                              235, code);
+    if (offers("LOGIN"))
+        return SendCredential("AUTH LOGIN\r\n", 334, code) &&
+               SendCredential(Base64(user_) + "\r\n", 334, code) &&
+               SendCredential(Base64(password_) + "\r\n", 235, code);
+    return Stop("The server offers no login this program knows (AUTH PLAIN or LOGIN); the "
+                "password was not sent");
+}
+
+bool CSmtpClient::SendCredential(const std::string& text, int expected, int& code) {
+    Send(text);
+    if (!ExpectReply(code))
+        return false;
+    if (code == expected)
+        return true;
+    const std::string reply = " (" + std::to_string(code) + " " + ServerText() + ")";
+    switch (code) {
+    case 535:
+        return Stop("The server refused the user name or password" + reply);
+    case 534:
+        return Stop("The server wants another way of logging in, for example an app password" +
+                    reply);
+    case 454:
+        return Stop("The server cannot check the password just now; try again later" + reply);
+    default:
+        return Stop("The server refused the login" + reply);
+    }
+}
+
+bool CSmtpClient::Refused(int code, const std::string& what) {
+    const std::string reply = " (" + std::to_string(code) + " " + ServerText() + ")";
+    if (code == 530)
+        lastError_ = "The server wants a login first: set the user name and password of the "
+                     "mail account" +
+                     reply;
+    else if (code >= 400 && code < 500)
+        lastError_ = "The server cannot take the message just now; try again later" + reply;
+    else if (!what.empty() && code != 554)
+        lastError_ = "The server refused " + what + reply;
+    else
+        lastError_ = "The server refused the message" + reply;
+    return false;
 }
 
 bool CSmtpClient::SendMail(CPlainMail& message) {
@@ -272,25 +441,39 @@ bool CSmtpClient::Transmit(CPlainMail& message) {
         lastError_ = "Must be connected";
         return false;
     }
+    // The classic exchange judges each reply by the design's table; the extended one names
+    // what the server refused.
+    const bool extended = Extended();
+    const auto accepted = [&](int index, int expected, const std::string& what) {
+        if (!extended)
+            return CheckReply(index);
+        int code = 0;
+        if (!ExpectReply(code))
+            return false;
+        return code == expected || (expected == 250 && code == 251) || Refused(code, what);
+    };
     Send("MAIL From: <" + OneLine(message.from) + ">\r\n");
-    if (!CheckReply(kReplyOk))
+    if (!accepted(kReplyOk, 250, "the sender <" + OneLine(message.from) + ">"))
         return false;
     for (const RecipientKind kind : {RECIPIENT_TO, RECIPIENT_CC, RECIPIENT_BCC}) {
         std::string address, name;
         for (size_t i = 0; message.GetRecipient(i, kind, address, name); ++i) {
             Send("RCPT TO: <" + OneLine(address) + ">\r\n");
-            // A refused recipient leaves its reply in lastError and the sending goes on.
-            CheckReply(kReplyOk);
+            // Classic: a refused recipient leaves its reply in lastError and the sending goes
+            // on. Extended: told rather than sent to the others only, so that the user can
+            // mend the address.
+            if (!accepted(kReplyOk, 250, "the recipient <" + OneLine(address) + ">") && extended)
+                return false;
         }
     }
     Send("DATA\r\n");
-    if (!CheckReply(kReplyData))
+    if (!accepted(kReplyData, 354, {}))
         return false;
     // The header is stuffed as well: a caller's text with a line break must not end the data.
     // One write, so that the short final line does not wait for the acknowledgement of the
     // rest (40 ms on an idle connection).
     Send(DotStuffed(message.header) + DotStuffed(message.body) + "\r\n.\r\n");
-    return CheckReply(kReplyOk);
+    return accepted(kReplyOk, 250, {});
 }
 
 bool CSmtpClient::Disconnect() {
@@ -303,14 +486,34 @@ bool CSmtpClient::Disconnect() {
     return ok;
 }
 
-SmtpDelivery DeliverMail(const std::string& server, int port, CPlainMail& message,
-                         std::chrono::milliseconds timeout) {
-    CSmtpClient client(server, port);
-    client.SetTimeout(timeout);
-    if (!client.Connect())
-        return {SmtpOutcome::ConnectFailed, client.LastErrorText()};
+SmtpDelivery DeliverMail(const SmtpSettings& settings, CPlainMail& message,
+                         const std::atomic<bool>* cancel) {
+    CSmtpClient client(settings.host, settings.port);
+    client.SetTimeout(settings.timeout);
+    client.SetSendingLimit(settings.limit);
+    client.SetSecurity(settings.security, settings.caFile);
+    client.SetLogin(settings.user, settings.password);
+    client.SetCancelFlag(cancel);
+    if (!client.Connect()) {
+        const SmtpOutcome outcome = client.WasCancelled()  ? SmtpOutcome::Cancelled
+                                    : client.SetupFailed() ? SmtpOutcome::SetupFailed
+                                                           : SmtpOutcome::ConnectFailed;
+        return {outcome, client.LastErrorText()};
+    }
     const bool sent = client.SendMail(message);
-    SmtpDelivery result{sent ? SmtpOutcome::Sent : SmtpOutcome::SendFailed, client.LastErrorText()};
+    SmtpDelivery result{sent                    ? SmtpOutcome::Sent
+                        : client.WasCancelled() ? SmtpOutcome::Cancelled
+                                                : SmtpOutcome::SendFailed,
+                        client.LastErrorText()};
     client.Disconnect();
     return result;
+}
+
+SmtpDelivery DeliverMail(const std::string& server, int port, CPlainMail& message,
+                         std::chrono::milliseconds timeout) {
+    SmtpSettings settings;
+    settings.host = server;
+    settings.port = port;
+    settings.timeout = timeout;
+    return DeliverMail(settings, message);
 }

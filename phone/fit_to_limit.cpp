@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -175,84 +176,84 @@ public:
     int64_t Limit() const { return limit_; }
     bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
 
-    Probe Measure(uint32_t code) {
-        Measured& m = Slot(code);
+    Probe Measure(const OutputFormat& format) {
+        Measured& m = Slot(format);
         const std::lock_guard<std::mutex> hold(m.lock);
-        Make(code, m);
+        Make(format, m);
         return Probe{m.made, m.made ? m.quick : -1, m.made ? m.Known() : -1, m.psnr};
     }
 
     // The best known bytes of a format's file, -1 when it cannot be made.
-    int64_t SizeOf(uint32_t code) { return Measure(code).size; }
+    int64_t SizeOf(const OutputFormat& format) { return Measure(format).size; }
 
     // The saved file's bytes, -1 when it cannot be made.
-    int64_t Exact(uint32_t code) {
-        Measured& m = Slot(code);
+    int64_t Exact(const OutputFormat& format) {
+        Measured& m = Slot(format);
         const std::lock_guard<std::mutex> hold(m.lock);
-        Make(code, m);
+        Make(format, m);
         if (m.made && m.exact < 0 && !Cancelled())
-            Write(code, m);
+            Write(format, m);
         return m.made && m.exact >= 0 ? m.exact : -1;
     }
 
-    // Among the formats of the kind (0: any) within the limit by their best known bytes:
-    // the highest PSNR, then the fewer bytes, then the lower code. 0 for none.
-    uint32_t Best(uint32_t kind = 0) {
-        uint32_t best = 0;
+    // Among the formats of the kind (any when none) within the limit by their best known
+    // bytes: the highest PSNR, then the fewer bytes, then the first in format order.
+    std::optional<OutputFormat> Best(std::optional<FormatKind> kind = {}) {
+        std::optional<OutputFormat> best;
         double bestPsnr = 0;
         int64_t bestSize = 0;
-        for (auto& [code, m] : Slots()) {
-            if (kind && FormatCodeKind(code) != kind)
+        for (auto& [format, m] : Slots()) {
+            if (kind && format.kind != *kind)
                 continue;
             const std::lock_guard<std::mutex> hold(m->lock);
             if (!m->made || m->Known() > limit_)
                 continue;
             if (!best || m->psnr > bestPsnr || (m->psnr == bestPsnr && m->Known() < bestSize)) {
-                best = code;
+                best = format;
                 bestPsnr = m->psnr;
                 bestSize = m->Known();
             }
         }
         return best;
     }
-    double BestPsnr(uint32_t kind) {
-        const uint32_t code = Best(kind);
-        return code ? Measure(code).psnr : -1;
+    double BestPsnr(FormatKind kind) {
+        const std::optional<OutputFormat> best = Best(kind);
+        return best ? Measure(*best).psnr : -1;
     }
 
     // When nothing fits by the quick sizes, the saved ones may: writes the formats close
     // enough to the limit for that.
     void WriteNearLimit() {
-        for (auto& [code, m] : Slots()) {
+        for (auto& [format, m] : Slots()) {
             int64_t quick;
             {
                 const std::lock_guard<std::mutex> hold(m->lock);
                 quick = m->made && m->exact < 0 ? m->quick : -1;
             }
             if (quick >= 0 && quick * 100 <= limit_ * kSavedShrinkPercent)
-                Exact(code);
+                Exact(format);
         }
     }
 
     FitResult Result() {
         FitResult r;
         r.cancelled = Cancelled();
-        const uint32_t best = r.cancelled ? 0 : Best();
+        const std::optional<OutputFormat> best = r.cancelled ? std::nullopt : Best();
         if (best)
-            Exact(best); // the saved size is the one reported
+            Exact(*best); // the saved size is the one reported
         r.filesMade = filesMade_;
-        r.fits = best != 0 && !Cancelled();
+        r.fits = best && !Cancelled();
         r.cancelled = Cancelled();
         if (r.fits) {
-            Measured& m = Slot(best);
+            Measured& m = Slot(*best);
             const std::lock_guard<std::mutex> hold(m.lock);
-            r.code = best;
+            r.format = *best;
             r.size = m.exact;
             r.psnr = m.psnr;
             r.colorsUsed = m.colors;
             r.file = m.file;
         } else {
-            for (auto& [code, m] : Slots()) {
+            for (auto& [format, m] : Slots()) {
                 const std::lock_guard<std::mutex> hold(m->lock);
                 if (m->made && (r.size == 0 || m->Known() < r.size))
                     r.size = m->Known();
@@ -265,44 +266,43 @@ private:
     // Zopfli's files come out some 5-8 % below the quick ones, rarely beyond 15 %.
     static constexpr int64_t kSavedShrinkPercent = 118;
 
-    Measured& Slot(uint32_t code) {
+    Measured& Slot(const OutputFormat& format) {
         const std::lock_guard<std::mutex> hold(slotsLock_);
-        std::unique_ptr<Measured>& slot = seen_[code];
+        std::unique_ptr<Measured>& slot = seen_[format];
         if (!slot)
             slot = std::make_unique<Measured>();
         return *slot;
     }
 
-    // The slots in code order; slots are never removed, so the pointers stay good.
-    std::vector<std::pair<uint32_t, Measured*>> Slots() {
+    // The slots in format order; slots are never removed, so the pointers stay good.
+    std::vector<std::pair<OutputFormat, Measured*>> Slots() {
         const std::lock_guard<std::mutex> hold(slotsLock_);
-        std::vector<std::pair<uint32_t, Measured*>> slots;
-        for (auto& [code, m] : seen_)
-            slots.emplace_back(code, m.get());
+        std::vector<std::pair<OutputFormat, Measured*>> slots;
+        for (auto& [format, m] : seen_)
+            slots.emplace_back(format, m.get());
         return slots;
     }
 
     // With the slot's lock held.
-    void Make(uint32_t code, Measured& m) {
+    void Make(const OutputFormat& format, Measured& m) {
         if (m.tried || Cancelled())
             return;
         m.tried = true;
         std::vector<uint8_t> bytes;
         DibPtr decoded;
         const PackedDib* shown = nullptr;
-        const bool png = FormatCodeKind(code) == kFormatPng;
+        const bool png = format.IsPng();
         if (png) {
-            const int colors = FormatCodeValue(code);
-            m.picture.reset(code & kFormatRunBias
-                                ? quantizer_.ReduceWithRunBias(colors, FormatCodeRunBias(code))
-                                : quantizer_.Reduce(colors, FormatCodeDither(code)));
+            m.picture = format.UsesRunBias()
+                            ? quantizer_.ReduceWithRunBias(format.colors, format.runBias)
+                            : quantizer_.Reduce(format.colors, format.dither);
             m.made = m.picture && EncodeCompactPngQuick(m.picture.get(), &bytes);
             shown = m.picture.get();
         } else {
             // One way of writing only: the bytes are the saved file's.
-            m.made = HighQualitySavedBytes(SaveSource{base_, 75, code, base_}, false, &bytes);
+            m.made = HighQualitySavedBytes(SaveSource{base_, 75, format, base_}, false, &bytes);
             if (m.made)
-                decoded.reset(ReadJpegMemory(bytes.data(), bytes.size()));
+                decoded = ReadJpegMemory(bytes.data(), bytes.size());
             m.made = m.made && decoded;
             m.exact = int64_t(bytes.size());
             shown = decoded.get();
@@ -317,9 +317,9 @@ private:
     }
 
     // The saved bytes of a PNG format; with the slot's lock held.
-    void Write(uint32_t code, Measured& m) {
+    void Write(const OutputFormat& format, Measured& m) {
         std::vector<uint8_t> bytes;
-        if (!HighQualitySavedBytes(SaveSource{m.picture.get(), 75, code, base_}, true, &bytes)) {
+        if (!HighQualitySavedBytes(SaveSource{m.picture.get(), 75, format, base_}, true, &bytes)) {
             m.made = false;
             return;
         }
@@ -334,36 +334,40 @@ private:
     const std::atomic<bool>* cancel_;
     QualityQuantizer quantizer_;
     std::mutex slotsLock_;
-    std::map<uint32_t, std::unique_ptr<Measured>> seen_;
+    std::map<OutputFormat, std::unique_ptr<Measured>> seen_;
     std::atomic<int> filesMade_{0};
 };
 
-// A PNG format and its PSNR; psnr -1 for none.
+// A PNG format and its PSNR; none for no format.
 struct Candidate {
-    uint32_t code = 0;
+    std::optional<OutputFormat> format;
     double psnr = -1;
 };
 Candidate Better(const Candidate& a, const Candidate& b) {
-    return b.psnr > a.psnr || (b.psnr == a.psnr && b.code && b.code < a.code) ? b : a;
+    return b.psnr > a.psnr || (b.psnr == a.psnr && b.format && (!a.format || *b.format < *a.format))
+               ? b
+               : a;
 }
 
 // PNG at one colour count: the plain picture when its quick file is within `budget`, else
 // the weakest run bias that is (searched as 255 - bias, so that files grow with the
 // value). None when not even the strongest bias is.
 Candidate BestAtCount(Search& search, int colors, int64_t budget) {
-    const uint32_t plain = HighQualityPngCode(colors, 0);
+    const OutputFormat plain = OutputFormat::HighQualityPng(colors, 0);
     const Probe probe = search.Measure(plain);
     if (!probe.made)
         return {};
     if (probe.quick <= budget)
         return {plain, probe.psnr};
-    auto code = [&](int inverse) { return RunBiasPngCode(colors, kMaxRunBias - inverse); };
+    auto format = [&](int inverse) {
+        return OutputFormat::RunBiasPng(colors, kMaxRunBias - inverse);
+    };
     const int inverse = LargestWithin(
         0, kMaxRunBias - 1, kMaxRunBias - kFirstRunBias, 1, budget, InverseBiasScale,
-        [&](int i) { return search.Measure(code(i)).quick; }, kRunBiasResolution);
+        [&](int i) { return search.Measure(format(i)).quick; }, kRunBiasResolution);
     if (inverse < 0)
         return {};
-    return {code(inverse), search.Measure(code(inverse)).psnr};
+    return {format(inverse), search.Measure(format(inverse)).psnr};
 }
 
 // PNG: the best over colour counts of BestAtCount, which first rises with the count
@@ -379,19 +383,20 @@ std::vector<Candidate> SearchPng(Search& search, double jpegPsnr) {
     Candidate best;
     std::vector<Candidate> found;
     auto keep = [&](const Candidate& c) {
-        if (c.code)
+        if (c.format)
             found.push_back(c);
         best = Better(best, c);
     };
-    // The best first (ties: the lower code), each format once.
+    // The best first (ties: the first in format order), each format once.
     auto ranked = [&] {
         std::sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
-            return a.psnr != b.psnr ? a.psnr > b.psnr : a.code < b.code;
+            return a.psnr != b.psnr ? a.psnr > b.psnr : *a.format < *b.format;
         });
-        found.erase(
-            std::unique(found.begin(), found.end(),
-                        [](const Candidate& a, const Candidate& b) { return a.code == b.code; }),
-            found.end());
+        found.erase(std::unique(found.begin(), found.end(),
+                                [](const Candidate& a, const Candidate& b) {
+                                    return a.format == b.format;
+                                }),
+                    found.end());
         return found;
     };
     for (int round = 0; round < kPngRounds && !search.Cancelled(); ++round) {
@@ -408,28 +413,29 @@ std::vector<Candidate> SearchPng(Search& search, double jpegPsnr) {
         if (round >= 1 && best.psnr + kPngHopelessDb < jpegPsnr)
             return ranked();
         // The saved-to-quick ratio of the best so far sets the budget for the rounds left.
-        if (round == 1 && best.code) {
-            const int64_t exact = search.Exact(best.code);
+        if (round == 1 && best.format) {
+            const int64_t exact = search.Exact(*best.format);
             if (exact > 0)
-                budget = std::clamp(search.Limit() * search.Measure(best.code).quick / exact,
+                budget = std::clamp(search.Limit() * search.Measure(*best.format).quick / exact,
                                     search.Limit(), search.Limit() * kMaxBudgetPercent / 100);
         }
     }
-    if (!best.code)
-        for (int n = kLowestSearchedColors - 1; n >= kQualityMinColors && !best.code; --n)
+    if (!best.format)
+        for (int n = kLowestSearchedColors - 1; n >= kQualityMinColors && !best.format; --n)
             keep(BestAtCount(search, n, budget));
     // Still rising at the top: all the colours, and with them perhaps dithering.
     if (hi == std::log2(double(kQualityMaxColors)))
         keep(BestAtCount(search, kQualityMaxColors, budget));
-    if (best.code == HighQualityPngCode(kQualityMaxColors, 0)) {
+    if (best.format == OutputFormat::HighQualityPng(kQualityMaxColors, 0)) {
         Candidate levels[4];
         std::vector<std::function<void()>> tasks;
         for (int i = 0; i < 4; ++i)
             tasks.push_back([&search, &levels, i, budget] {
-                const uint32_t code = HighQualityPngCode(kQualityMaxColors, 25 * (i + 1));
-                const Probe p = search.Measure(code);
+                const OutputFormat format =
+                    OutputFormat::HighQualityPng(kQualityMaxColors, 25 * (i + 1));
+                const Probe p = search.Measure(format);
                 if (p.made && p.quick <= budget)
-                    levels[i] = {code, p.psnr};
+                    levels[i] = {format, p.psnr};
             });
         RunTasks(tasks);
         for (const Candidate& c : levels)
@@ -444,45 +450,45 @@ std::vector<Candidate> SearchPng(Search& search, double jpegPsnr) {
 // hold: the weakest bias within it is written beside the runner-up.
 void SettlePng(Search& search, const std::vector<Candidate>& ranked) {
     const Candidate& chosen = ranked.front();
-    const int64_t exact = search.Exact(chosen.code);
+    const OutputFormat& format = *chosen.format;
+    const int64_t exact = search.Exact(format);
     if (exact < 0 || search.Cancelled())
         return;
-    const int colors = FormatCodeValue(chosen.code);
-    const int bias = FormatCodeRunBias(chosen.code);
-    auto biased = [colors](int b) {
-        return b ? RunBiasPngCode(colors, b) : HighQualityPngCode(colors, 0);
-    };
-    std::vector<uint32_t> tries;
+    const int colors = format.colors;
+    const int bias = format.runBias;
+    // No bias at all is the plain palette without dithering.
+    auto biased = [colors](int b) { return OutputFormat::RunBiasPng(colors, b); };
+    std::vector<OutputFormat> tries;
     if (exact > search.Limit() && ranked.size() > 1)
-        tries.push_back(ranked[1].code);
-    if (FormatCodeDither(chosen.code) == 0 && exact <= search.Limit()) {
+        tries.push_back(*ranked[1].format);
+    if (format.dither == 0 && exact <= search.Limit()) {
         if (exact * 100 <= search.Limit() * 99)
             for (int b : {bias - std::max(1, bias / 8), bias - std::max(2, bias / 4)})
                 if (b >= 0)
                     tries.push_back(biased(b));
-    } else if (FormatCodeDither(chosen.code) == 0) {
-        const int64_t budget = search.Limit() * search.Measure(chosen.code).quick / exact;
-        auto code = [&](int inverse) { return RunBiasPngCode(colors, kMaxRunBias - inverse); };
+    } else if (format.dither == 0) {
+        const int64_t budget = search.Limit() * search.Measure(format).quick / exact;
         const int inverse = LargestWithin(
             0, kMaxRunBias - bias, kMaxRunBias - bias, 1, budget, InverseBiasScale,
-            [&](int i) { return search.Measure(code(i)).quick; }, kRunBiasResolution);
+            [&](int i) { return search.Measure(biased(kMaxRunBias - i)).quick; },
+            kRunBiasResolution);
         if (inverse >= 0)
-            tries.push_back(code(inverse));
+            tries.push_back(biased(kMaxRunBias - inverse));
     }
     std::vector<std::function<void()>> writes;
-    for (uint32_t c : tries)
-        writes.push_back([&search, c] { search.Exact(c); });
+    for (const OutputFormat& f : tries)
+        writes.push_back([&search, f] { search.Exact(f); });
     RunTasks(writes);
 }
 
 // Four searches over the quality, one per kind of table and colour resolution.
 void FitJpeg(Search& search) {
     std::vector<std::function<void()>> tables;
-    for (int kind : {kJpegStandardTables, kJpegFlatTables})
+    for (bool flatTables : {false, true})
         for (bool fullChroma : {true, false})
-            tables.push_back([&search, kind, fullChroma] {
+            tables.push_back([&search, flatTables, fullChroma] {
                 LargestWithin(1, 100, 100, 1, search.Limit(), QualityScale, [&](int q) {
-                    return search.SizeOf(HighQualityJpegCode(q, fullChroma, kind));
+                    return search.SizeOf(OutputFormat::HighQualityJpeg(q, fullChroma, flatTables));
                 });
             });
     RunTasks(tables);
@@ -517,7 +523,7 @@ FitResult FitToLimit(const PackedDib* base, Carrier carrier, FitKinds kinds,
     Search search(base, rule, cancel);
     if (kinds.jpeg && rule.takesJpeg)
         FitJpeg(search);
-    const double jpegPsnr = search.BestPsnr(kFormatJpeg);
+    const double jpegPsnr = search.BestPsnr(FormatKind::Jpeg);
     if (kinds.png) {
         const std::vector<Candidate> png = SearchPng(search, jpegPsnr);
         if (!png.empty() && png.front().psnr >= jpegPsnr)
@@ -539,7 +545,7 @@ std::string FitSummary(const FitResult& result, Carrier carrier) {
     if (result.fits)
         std::snprintf(text, sizeof text, "%s %lld バイト以内: %s (PSNR %.2f dB)", rule.name,
                       static_cast<long long>(rule.limit),
-                      FittedFormatText(result.code, result.colorsUsed, result.size).c_str(),
+                      FittedFormatText(result.format, result.colorsUsed, result.size).c_str(),
                       result.psnr);
     else if (result.size > 0)
         std::snprintf(

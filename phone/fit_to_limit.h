@@ -7,6 +7,7 @@
 #pragma once
 
 #include "image/dib.h"
+#include "phone/formats.h"
 
 #include <atomic>
 #include <cstdint>
@@ -26,7 +27,7 @@ const CarrierRule& RuleFor(Carrier carrier);
 struct FitResult {
     bool fits = false;
     bool cancelled = false; // the search was abandoned: nothing else here counts
-    uint32_t code = 0;      // the chosen format code (valid when it fits)
+    OutputFormat format;    // the chosen format (valid when it fits)
     int64_t size = 0;       // bytes of its saved file; when nothing fits, the smallest reached
     double psnr = 0;        // dB against the base image, of the picture the saved file holds
     int colorsUsed = 0;     // PNG: colours in the file; 0 for JPEG

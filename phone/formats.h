@@ -1,63 +1,82 @@
-// The output formats offered for phone pictures and the format code of each.
+// The output formats offered for phone pictures: what each one does to the base image
+// and how its file is written.
 #pragma once
 
+#include "image/encoders.h"
+
+#include <compare>
 #include <cstdint>
 #include <span>
 #include <string>
 
-// Format code: bits 0-3 kind, 0x10 greyscale, 0x20 web palette; the high 16 bits hold the
-// colour count (PNG, 0 for full colour) or the JPEG quality.
-enum FormatKind : uint32_t { kFormatPng = 1, kFormatJpeg = 2 };
-constexpr uint32_t kFormatGreyscale = 0x10;
-constexpr uint32_t kFormatWebSafe = 0x20;
-// The high-quality formats use the spare bits: 0x40 marks them (PNG: libimagequant palette
-// with only the colours used; JPEG: optimised coding of the base image). For PNG, bits
-// 8-15 hold the dithering level 0-100, or with 0x80 the run bias (image/
-// quality_quantizer.h) of a picture remapped without dithering; for JPEG, 0x80 keeps
-// colour at full resolution and bits 8-15 choose the quantisation tables.
-constexpr uint32_t kFormatHighQuality = 0x40;
-constexpr uint32_t kFormatRunBias = 0x80;    // PNG
-constexpr uint32_t kFormatFullChroma = 0x80; // JPEG
-enum JpegTables : int { kJpegStandardTables = 0, kJpegFlatTables = 1 };
+enum class FormatKind : uint8_t { Png = 1, Jpeg = 2 };
 
-constexpr uint32_t FormatCodeKind(uint32_t code) {
-    return code & 0x0F;
-}
-constexpr int FormatCodeValue(uint32_t code) {
-    return int(code >> 16);
-}
-constexpr bool IsHighQualityFormat(uint32_t code) {
-    return (code & kFormatHighQuality) != 0;
-}
-constexpr int FormatCodeDither(uint32_t code) {
-    return code & kFormatRunBias ? 0 : int((code >> 8) & 0xFF);
-}
-constexpr int FormatCodeRunBias(uint32_t code) {
-    return code & kFormatRunBias ? int((code >> 8) & 0xFF) : 0;
-}
-constexpr int FormatCodeTables(uint32_t code) {
-    return int((code >> 8) & 0xFF);
-}
-constexpr uint32_t HighQualityPngCode(int colors, int ditherPercent) {
-    return kFormatPng | kFormatHighQuality | uint32_t(ditherPercent) << 8 | uint32_t(colors) << 16;
-}
-constexpr uint32_t RunBiasPngCode(int colors, int runBias) {
-    return kFormatPng | kFormatHighQuality | kFormatRunBias | uint32_t(runBias) << 8 |
-           uint32_t(colors) << 16;
-}
-constexpr uint32_t HighQualityJpegCode(int quality, bool fullChroma, int tables) {
-    return kFormatJpeg | kFormatHighQuality | (fullChroma ? kFormatFullChroma : 0) |
-           uint32_t(tables) << 8 | uint32_t(quality) << 16;
-}
-
+// One way of making the phone picture's file. Two formats are equal when they make the
+// same file.
 struct OutputFormat {
+    FormatKind kind = FormatKind::Png;
+    bool grey = false;       // PNG: greyscale before the colour reduction
+    bool webPalette = false; // PNG: the WebSafe palette instead of an optimised one
+    // PNG: a libimagequant palette holding only the colours used, written compactly.
+    // JPEG: the base image coded with `jpeg` (optimised tables), not the classic coding.
+    bool highQuality = false;
+    int colors = 0;  // PNG palette colours; 0 for full colour and for JPEG
+    int dither = 0;  // high-quality PNG: dithering level 0-100
+    int runBias = 0; // high-quality PNG: remapped without dithering, biased towards runs
+    JpegSettings jpeg{};
+
+    constexpr bool IsPng() const { return kind == FormatKind::Png; }
+    constexpr bool IsJpeg() const { return kind == FormatKind::Jpeg; }
+    // A high-quality PNG reduced with a run bias rather than dithering.
+    constexpr bool UsesRunBias() const { return runBias > 0; }
+
+    friend auto operator<=>(const OutputFormat&, const OutputFormat&) = default;
+
+    // The classic formats.
+    static constexpr OutputFormat Png(int colors) {
+        return {FormatKind::Png, false, false, false, colors};
+    }
+    static constexpr OutputFormat GreyPng(int colors) {
+        return {FormatKind::Png, true, false, false, colors};
+    }
+    static constexpr OutputFormat WebSafePng() {
+        return {FormatKind::Png, false, true, false, 256};
+    }
+    static constexpr OutputFormat Jpeg(int quality) {
+        OutputFormat f{FormatKind::Jpeg};
+        f.jpeg.quality = quality;
+        return f;
+    }
+    // The high-quality formats.
+    static constexpr OutputFormat HighQualityPng(int colors, int ditherPercent) {
+        OutputFormat f = Png(colors);
+        f.highQuality = true;
+        f.dither = ditherPercent;
+        return f;
+    }
+    static constexpr OutputFormat RunBiasPng(int colors, int runBias) {
+        OutputFormat f = HighQualityPng(colors, 0);
+        f.runBias = runBias;
+        return f;
+    }
+    static constexpr OutputFormat HighQualityJpeg(int quality, bool fullChroma, bool flatTables) {
+        OutputFormat f = Jpeg(quality);
+        f.highQuality = true;
+        f.jpeg.optimizeCoding = true;
+        f.jpeg.fullChroma = fullChroma;
+        f.jpeg.flatTables = flatTables;
+        return f;
+    }
+};
+
+struct FormatListEntry {
     const char* text; // UTF-8, as the list shows it
-    uint32_t code;
+    OutputFormat format;
 };
 
 // The list in order (the index is what the settings remember): the 15 classic entries,
 // then the high-quality palettes.
-std::span<const OutputFormat> OutputFormats();
+std::span<const FormatListEntry> OutputFormats();
 constexpr int kClassicFormatCount = 15;
 constexpr int kDefaultFormatIndex = 3;
 // Dithering of the listed high-quality palettes: the library's full level.
@@ -69,5 +88,5 @@ int FindFormatByText(const char* text);
 // How the list shows a format found by fitting a carrier's limit, with the palette entries
 // (PNG; unused for JPEG) and bytes of its saved file: "PNG 高画質 37色 ディザ25% 5972バイト",
 // "PNG 高画質 105色 平滑15 6989バイト", "JPEG 高画質 品質80 平坦 4:4:4 5890バイト". The file
-// may hold fewer colours than the code asks for, and the user is told what it holds.
-std::string FittedFormatText(uint32_t code, int colors, int64_t size);
+// may hold fewer colours than the format asks for, and the user is told what it holds.
+std::string FittedFormatText(const OutputFormat& format, int colors, int64_t size);

@@ -30,54 +30,50 @@ std::string OutputPipeline::FormatText(int index) const {
     if (index >= 0 && size_t(index) < formats.size())
         return formats[size_t(index)].text;
     if (index == FittedFormatIndex() && HasFittedFormat())
-        return FittedFormatText(fittedCode_, fittedColors_, fittedSize_);
+        return FittedFormatText(fitted_, fittedColors_, fittedSize_);
     return {};
 }
 
-void OutputPipeline::UseFormatCode(uint32_t code) {
-    formatCode_ = code;
-    colorCount_ = FormatCodeValue(formatCode_);
-    if (FormatCodeKind(formatCode_) == kFormatJpeg) {
-        // The quality of a ".jpg" save under a PNG format stays that of a classic entry.
-        if (!IsHighQualityFormat(formatCode_))
-            jpegQuality_ = colorCount_;
-        colorCount_ = 0;
-    }
-    if (base_)
+void OutputPipeline::UseFormat(const OutputFormat& format, bool convert) {
+    format_ = format;
+    // The quality of a ".jpg" save under a PNG format stays that of a classic entry.
+    if (format_.IsJpeg() && !format_.highQuality)
+        jpegQuality_ = format_.jpeg.quality;
+    if (base_ && convert)
         RunConversion();
 }
 
-bool OutputPipeline::SelectFormat(int index) {
+bool OutputPipeline::SelectFormat(int index, bool convert) {
     const auto formats = OutputFormats();
     if (index == FittedFormatIndex() && HasFittedFormat()) {
         formatIndex_ = index;
-        UseFormatCode(fittedCode_);
+        UseFormat(fitted_, convert);
         return true;
     }
     if (index < 0 || size_t(index) >= formats.size())
         return false;
     formatIndex_ = listFormatIndex_ = index;
-    UseFormatCode(formats[size_t(index)].code);
+    UseFormat(formats[size_t(index)].format, convert);
     return true;
 }
 
-bool OutputPipeline::SetFittedFormat(uint32_t code, int64_t savedSize) {
-    return UseFittedFormat(code, savedSize, nullptr, 0);
+bool OutputPipeline::SetFittedFormat(const OutputFormat& format, int64_t savedSize) {
+    return UseFittedFormat(format, savedSize, nullptr, 0);
 }
 
 bool OutputPipeline::SetFittedFormat(const FitResult& fit) {
-    return fit.fits && UseFittedFormat(fit.code, fit.size, fit.file, fit.baseFingerprint);
+    return fit.fits && UseFittedFormat(fit.format, fit.size, fit.file, fit.baseFingerprint);
 }
 
-bool OutputPipeline::UseFittedFormat(uint32_t code, int64_t savedSize,
+bool OutputPipeline::UseFittedFormat(const OutputFormat& format, int64_t savedSize,
                                      std::shared_ptr<const std::vector<uint8_t>> file,
                                      uint64_t base) {
-    if (!IsHighQualityFormat(code) ||
-        (FormatCodeKind(code) != kFormatPng && FormatCodeKind(code) != kFormatJpeg))
+    if (!format.highQuality)
         return false;
-    fittedCode_ = code;
+    hasFitted_ = true;
+    fitted_ = format;
     fittedSize_ = savedSize;
-    fittedColors_ = FormatCodeValue(code);
+    fittedColors_ = format.colors;
     fittedFile_ = std::move(file);
     fittedBase_ = base;
     return SelectFormat(FittedFormatIndex());
@@ -85,7 +81,7 @@ bool OutputPipeline::UseFittedFormat(uint32_t code, int64_t savedSize,
 
 void OutputPipeline::TakeBase(DibPtr image) {
     base_ = std::move(image);
-    working_.reset(base_ ? DibDuplicate(base_.get(), nullptr) : nullptr);
+    working_ = base_ ? DibDuplicate(base_.get(), nullptr) : nullptr;
     RunConversion();
 }
 
@@ -120,35 +116,35 @@ bool OutputPipeline::UndoBaseImage() {
 }
 
 void OutputPipeline::RunConversion() {
-    output_.reset(base_ ? DibDuplicate(base_.get(), nullptr) : nullptr);
+    output_ = base_ ? DibDuplicate(base_.get(), nullptr) : nullptr;
     // The fit's own file, for the very base image it was made from.
     const bool prepared = output_ && fittedFile_ && formatIndex_ == FittedFormatIndex() &&
                           BaseFingerprint(base_.get()) == fittedBase_;
     if (output_ && !prepared) {
-        if (formatCode_ & kFormatGreyscale) {
-            if (PackedDib* grey = ApplyPixelOperation(base_.get(), nullptr, GreyscaleOp, 0))
-                output_.reset(grey);
+        if (format_.grey) {
+            if (DibPtr grey = ApplyPixelOperation(base_.get(), nullptr, GreyscaleOp, 0))
+                output_ = std::move(grey);
         }
-        if (output_->bitCount == 24 && IsHighQualityFormat(formatCode_)) {
+        const int colors = format_.colors;
+        if (output_->bitCount == 24 && format_.highQuality) {
             if (IsPng()) {
-                PackedDib* reduced = formatCode_ & kFormatRunBias
-                                         ? ReduceColorsWithRunBias(output_.get(), colorCount_,
-                                                                   FormatCodeRunBias(formatCode_))
-                                         : ReduceColorsHighQuality(output_.get(), colorCount_,
-                                                                   FormatCodeDither(formatCode_));
+                DibPtr reduced =
+                    format_.UsesRunBias()
+                        ? ReduceColorsWithRunBias(output_.get(), colors, format_.runBias)
+                        : ReduceColorsHighQuality(output_.get(), colors, format_.dither);
                 if (reduced)
-                    output_.reset(reduced);
+                    output_ = std::move(reduced);
             }
         } else if (output_->bitCount == 24) {
-            PackedDib* reduced = nullptr;
-            if (formatCode_ & kFormatWebSafe)
+            DibPtr reduced;
+            if (format_.webPalette)
                 reduced = ReduceToWebSafe(output_.get());
-            else if (colorCount_ > 16)
-                reduced = ReduceColorsTo8Bit(output_.get(), colorCount_);
-            else if (colorCount_ >= 1)
-                reduced = ReduceColorsTo4Bit(output_.get(), colorCount_);
+            else if (colors > 16)
+                reduced = ReduceColorsTo8Bit(output_.get(), colors);
+            else if (colors >= 1)
+                reduced = ReduceColorsTo4Bit(output_.get(), colors);
             if (reduced)
-                output_.reset(reduced);
+                output_ = std::move(reduced);
         }
     }
     if (output_) {
@@ -162,15 +158,14 @@ void OutputPipeline::RunConversion() {
         output_.reset();
         std::vector<PaletteColor> palette;
         if (written)
-            output_.reset(IsPng() ? ReadPngFile(temp_.path(), &palette)
-                                  : ReadJpegFile(temp_.path()));
+            output_ = IsPng() ? ReadPngFile(temp_.path(), &palette) : ReadJpegFile(temp_.path());
         // Unused and repeated colours are left out of the file, so it may hold fewer.
         if (fitted && output_ && IsPng())
             fittedColors_ = int(palette.size());
         // Our files of 2 and 4 colours have 1 and 2 bits; the picture is kept at 8 so that
         // every writer and view takes it.
         if (output_ && output_->bitCount < 4)
-            output_.reset(DibConvertDepth(output_.get(), 8));
+            output_ = DibConvertDepth(output_.get(), 8);
     }
     if (onChanged_)
         onChanged_();
@@ -189,13 +184,13 @@ uint32_t OutputPipeline::WriteTempOutput() {
     if (!output_ || !stream)
         return 0;
     int ok = 0;
-    if (!IsHighQualityFormat(formatCode_))
+    if (!format_.highQuality)
         ok = IsPng() ? WritePngStream(output_.get(), stream)
                      : WriteJpegStream(output_.get(), stream, jpegQuality_);
     else if (IsPng())
         ok = WriteCompactPngStream(output_.get(), stream);
     else // the base image, as a save writes it (phone/save.h)
-        ok = WriteJpegStream(base_.get(), stream, HighQualityJpegSettings(formatCode_));
+        ok = WriteJpegStream(base_.get(), stream, format_.jpeg);
     const int64_t size = temp_.End(ok != 0);
     return size < 0 ? 0 : uint32_t(uint64_t(size));
 }
@@ -205,7 +200,7 @@ SizeCheckResult OutputPipeline::CheckSize() {
 }
 
 SaveSource OutputPipeline::Source() const {
-    return SaveSource{output_.get(), jpegQuality_, formatCode_, base_.get()};
+    return SaveSource{output_.get(), jpegQuality_, format_, base_.get()};
 }
 
 SaveStatus OutputPipeline::WriteImageByExtension(const std::string& path) const {

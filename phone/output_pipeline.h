@@ -4,6 +4,7 @@
 #pragma once
 
 #include "image/dib.h"
+#include "phone/editable_phone_image.h"
 #include "phone/fit_to_limit.h"
 #include "phone/formats.h"
 #include "phone/profile_selection.h"
@@ -19,7 +20,7 @@
 #include <string>
 #include <vector>
 
-class OutputPipeline {
+class OutputPipeline final : public EditablePhoneImage {
 public:
     static constexpr int kHistorySlots = 32;
 
@@ -40,8 +41,9 @@ public:
     int TargetHeight() const { return profile_.TargetHeight(); }
 
     // Format change: false (nothing changed) for an index outside the list. Reruns the
-    // conversion when there is a base image; without one the caller produces it.
-    bool SelectFormat(int index);
+    // conversion when there is a base image (unless told not to: a new base is coming);
+    // without one the caller produces it.
+    bool SelectFormat(int index, bool convert = true);
     int SelectedFormat() const { return formatIndex_; }
     // The list: OutputFormats(), then the fitted format once there is one.
     int FormatCount() const;
@@ -49,27 +51,28 @@ public:
 
     // A format found by fitting a carrier's limit (phone/fit_to_limit.h), with the bytes of
     // its saved file for the list text. It becomes the extra last entry of the list, replacing
-    // an earlier one, and is selected; false for a code that is no high-quality format. The
-    // list text follows the file each conversion makes: its bytes and palette entries.
-    bool SetFittedFormat(uint32_t code, int64_t savedSize);
+    // an earlier one, and is selected; false for a format that is not high-quality. The list
+    // text follows the file each conversion makes: its bytes and palette entries.
+    bool SetFittedFormat(const OutputFormat& format, int64_t savedSize);
     // The same with the fit's own file: while the base image is the one the fit was made
-    // from, the conversion takes that file instead of reducing and encoding again.
+    // from, the conversion takes that file instead of reducing and encoding again. False
+    // when the fit found nothing.
     bool SetFittedFormat(const FitResult& fit);
-    bool HasFittedFormat() const { return fittedCode_ != 0; }
+    bool HasFittedFormat() const { return hasFitted_; }
     int FittedFormatIndex() const { return int(OutputFormats().size()); }
-    uint32_t FormatCode() const { return formatCode_; }
-    bool IsPng() const { return FormatCodeKind(formatCode_) == kFormatPng; }
-    int ColorCount() const { return colorCount_; }   // 0 for full colour and JPEG
-    int JpegQuality() const { return jpegQuality_; } // of the last JPEG entry chosen
+    const OutputFormat& Format() const { return format_; }
+    bool IsPng() const { return format_.IsPng(); }
+    int ColorCount() const { return format_.colors; } // 0 for full colour and JPEG
+    int JpegQuality() const { return jpegQuality_; }  // of the last classic JPEG entry chosen
 
     // Takes a new base image and runs the conversion. Not a commit: the history and every
     // dot edit are dropped. A commit: the previous base goes into the history.
     void SetBaseImage(DibPtr image, bool commit);
     // The dot editor's commit: the working copy becomes the base image.
-    void CommitWorkingCopy();
+    void CommitWorkingCopy() override;
     // Restores the previous base image; false when there is nothing to undo.
-    bool UndoBaseImage();
-    bool UndoAvailable() const { return history_[cursor_] != nullptr; }
+    bool UndoBaseImage() override;
+    bool UndoAvailable() const override { return history_[cursor_] != nullptr; }
 
     // Greyscale and colour reduction as the format asks, written to the temporary output
     // file and read back as the output image (none when that fails).
@@ -79,15 +82,15 @@ public:
     uint32_t WriteTempOutput();
 
     // Size check: writes the temporary output file and judges its size.
-    SizeCheckResult CheckSize();
+    [[nodiscard]] SizeCheckResult CheckSize();
     // Save and delivery of the output image (see phone/save.h).
-    SaveStatus WriteImageByExtension(const std::string& path) const;
-    std::string MakeDeliveryCopy() const;
+    [[nodiscard]] SaveStatus WriteImageByExtension(const std::string& path) const;
+    [[nodiscard]] std::string MakeDeliveryCopy() const;
     SaveSource Source() const;
 
     const PackedDib* BaseImage() const { return base_.get(); }
     const PackedDib* OutputImage() const { return output_.get(); }
-    PackedDib* WorkingCopy() { return working_.get(); }
+    PackedDib* WorkingCopy() override { return working_.get(); }
     const PackedDib* WorkingCopy() const { return working_.get(); }
     const std::string& TempOutputPath() const { return temp_.path(); }
 
@@ -96,22 +99,22 @@ public:
 
 private:
     void TakeBase(DibPtr image);
-    bool UseFittedFormat(uint32_t code, int64_t savedSize,
+    bool UseFittedFormat(const OutputFormat& format, int64_t savedSize,
                          std::shared_ptr<const std::vector<uint8_t>> file, uint64_t base);
     uint32_t WritePreparedFile();
-    void UseFormatCode(uint32_t code);
+    void UseFormat(const OutputFormat& format, bool convert = true);
 
     ProfileSelection profile_;
     int formatIndex_ = kDefaultFormatIndex;
-    uint32_t formatCode_ = 0;
-    int colorCount_ = 0;
+    OutputFormat format_;
     int jpegQuality_ = 75;
     int listFormatIndex_ = kDefaultFormatIndex; // the last entry of OutputFormats() chosen
-    uint32_t fittedCode_ = 0;
+    bool hasFitted_ = false;
+    OutputFormat fitted_;
     int64_t fittedSize_ = 0;
     std::shared_ptr<const std::vector<uint8_t>> fittedFile_; // made for the base below
     uint64_t fittedBase_ = 0;
-    int fittedColors_ = 0; // palette entries of its file; the code's count until one is made
+    int fittedColors_ = 0; // palette entries of its file; the format's count until one is made
 
     DibPtr base_;
     DibPtr working_;

@@ -6,7 +6,8 @@
 #include <optional>
 #include <string_view>
 
-enum class ResamplingChoice { Auto, Classic, Area, Lanczos };
+// The values are what the settings store.
+enum class ResamplingChoice { Auto = 0, Classic = 1, Area = 2, Lanczos = 3 };
 
 // Auto keeps the classic sampling, and so the classic formats' bytes, for the fifteen
 // classic formats; the high-quality formats and the fit to a carrier's limit get area means.

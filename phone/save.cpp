@@ -2,7 +2,6 @@
 
 #include "image/compact_png.h"
 #include "image/encoders.h"
-#include "phone/formats.h"
 #include "phone/temp_file.h"
 
 #include <cstdio>
@@ -59,23 +58,13 @@ SaveStatus WriteImageByExtension(const PackedDib* image, const std::string& path
     return ok ? SaveStatus::Written : SaveStatus::WriteFailed;
 }
 
-JpegSettings HighQualityJpegSettings(uint32_t formatCode) {
-    JpegSettings settings;
-    settings.quality = FormatCodeValue(formatCode);
-    settings.optimizeCoding = true;
-    settings.fullChroma = (formatCode & kFormatFullChroma) != 0;
-    settings.flatTables = FormatCodeTables(formatCode) == kJpegFlatTables;
-    return settings;
-}
-
 namespace {
 
 // The high-quality way of writing this source under this kind of name, if there is one.
 bool WritesHighQuality(const SaveSource& source, bool png) {
-    if (!IsHighQualityFormat(source.formatCode))
+    if (!source.format.highQuality)
         return false;
-    const uint32_t kind = FormatCodeKind(source.formatCode);
-    return png ? kind == kFormatPng : kind == kFormatJpeg && source.base;
+    return png ? source.format.IsPng() : source.format.IsJpeg() && source.base;
 }
 
 } // namespace
@@ -85,7 +74,7 @@ bool HighQualitySavedBytes(const SaveSource& source, bool png, std::vector<uint8
     if (!source.image || !WritesHighQuality(source, png))
         return false;
     return png ? EncodeCompactPng(source.image, bytes)
-               : EncodeJpegMemory(source.base, HighQualityJpegSettings(source.formatCode), bytes);
+               : EncodeJpegMemory(source.base, source.format.jpeg, bytes);
 }
 
 SaveStatus WriteImageByExtension(const SaveSource& source, const std::string& path) {
@@ -97,14 +86,13 @@ SaveStatus WriteImageByExtension(const SaveSource& source, const std::string& pa
         return SaveStatus::NoImage;
     if (!WritesHighQuality(source, !jpeg))
         return WriteImageByExtension(source.image, path, source.jpegQuality);
-    const int ok =
-        jpeg ? WriteJpegFile(source.base, path, HighQualityJpegSettings(source.formatCode))
-             : WriteCompactPngFile(source.image, path);
+    const int ok = jpeg ? WriteJpegFile(source.base, path, source.format.jpeg)
+                        : WriteCompactPngFile(source.image, path);
     return ok ? SaveStatus::Written : SaveStatus::WriteFailed;
 }
 
 std::string MakeDeliveryCopy(const PackedDib* image, bool png, int jpegQuality) {
-    return MakeDeliveryCopy(SaveSource{image, jpegQuality}, png);
+    return MakeDeliveryCopy(SaveSource{image, jpegQuality, {}, nullptr}, png);
 }
 
 std::string MakeDeliveryCopy(const SaveSource& source, bool png) {

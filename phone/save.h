@@ -3,6 +3,7 @@
 
 #include "image/dib.h"
 #include "image/encoders.h"
+#include "phone/formats.h"
 
 #include <cstdint>
 #include <string>
@@ -23,33 +24,32 @@ const char* SaveStatusText(SaveStatus status);
 std::string PathExtension(const std::string& path);
 
 // ".png" writes a PNG, ".jpg" and ".jpeg" a JPEG at `jpegQuality`, whatever the format.
-SaveStatus WriteImageByExtension(const PackedDib* image, const std::string& path, int jpegQuality);
+[[nodiscard]] SaveStatus WriteImageByExtension(const PackedDib* image, const std::string& path,
+                                               int jpegQuality);
 
 // What a save writes: the output image, and how the selected format wants it written.
 struct SaveSource {
     const PackedDib* image = nullptr; // the output image
     int jpegQuality = 75;             // of the last classic JPEG format chosen
-    uint32_t formatCode = 0;          // the selected format
+    OutputFormat format;              // the selected format
     const PackedDib* base = nullptr;  // encoded by the high-quality JPEG formats
 };
 
 // As above for the classic formats. With a high-quality format selected, a PNG holds only
 // the colours used (image/compact_png.h), and a JPEG is the format's own coding of the base
 // image, the same file the conversion made; other combinations write as above.
-SaveStatus WriteImageByExtension(const SaveSource& source, const std::string& path);
+[[nodiscard]] SaveStatus WriteImageByExtension(const SaveSource& source, const std::string& path);
 
 // The bytes that a save under a ".png" (`png`) or ".jpg" name would write, for the
 // high-quality formats; false when the source cannot be written that way.
-bool HighQualitySavedBytes(const SaveSource& source, bool png, std::vector<uint8_t>* bytes);
-
-// The JPEG coding of a high-quality JPEG format code.
-JpegSettings HighQualityJpegSettings(uint32_t formatCode);
+[[nodiscard]] bool HighQualitySavedBytes(const SaveSource& source, bool png,
+                                         std::vector<uint8_t>* bytes);
 
 // A new file "~kt…" in the temporary folder holding the image as PNG (`png`) or JPEG, for
 // mail and the web server; the caller owns and deletes it. Empty when it cannot be made
 // (nothing is left behind then).
-std::string MakeDeliveryCopy(const PackedDib* image, bool png, int jpegQuality);
-std::string MakeDeliveryCopy(const SaveSource& source, bool png);
+[[nodiscard]] std::string MakeDeliveryCopy(const PackedDib* image, bool png, int jpegQuality);
+[[nodiscard]] std::string MakeDeliveryCopy(const SaveSource& source, bool png);
 
 // The name the save dialog proposes: the file name without folder and extension.
 std::string ProposedSaveName(const std::string& documentName);

@@ -29,6 +29,11 @@ int LoadPluginFolder(const std::string& folder) {
     return ThePluginList().LoadFolder(folder);
 }
 
+int LoadPluginsBesideExecutable() {
+    static const int loaded = LoadPluginFolder(PluginFolderBesideExecutable());
+    return loaded;
+}
+
 int CountPluginFormats() {
     return ThePluginList().CountFormats();
 }

@@ -29,6 +29,9 @@ std::string PluginFolderBesideExecutable();
 
 // Loads the image plug-ins of a folder; the number added.
 int LoadPluginFolder(const std::string& folder);
+// Loads the plug-ins of the folder beside the executable the first time it is called in a
+// run; later calls load nothing. The number the first call loaded.
+int LoadPluginsBesideExecutable();
 // Formats over all loaded plug-ins.
 int CountPluginFormats();
 // The Open dialog's entries for the plug-ins' formats ("description|patterns|" pairs, the

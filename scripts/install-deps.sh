@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, only those that are missing.
-#   scripts/install-deps.sh build [test] [bench] [fuzz]
+#   scripts/install-deps.sh build [test] [package] [bench] [fuzz] [assets]
 set -euo pipefail
 
 build_pkgs=(
   cmake ninja-build g++ pkg-config
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
-  qt6-base-dev fonts-ipafont-gothic
+  qt6-base-dev qtkeychain-qt6-dev libssl-dev fonts-ipafont-gothic
   libgif-dev libqrencode-dev libimagequant-dev libzopfli-dev
   libgtest-dev libbenchmark-dev
 )
 test_pkgs=(
   libpng-tools libjpeg-turbo-progs pngcheck
-  python3 python3-aiosmtpd curl
+  python3 python3-aiosmtpd openssl curl
   xvfb xauth zbar-tools
+)
+package_pkgs=(
+  dpkg-dev file man-db appstream desktop-file-utils
 )
 bench_pkgs=(
   imagemagick libvips-tools pngquant nginx wrk time python3-pil python3-numpy
@@ -21,15 +24,21 @@ bench_pkgs=(
 fuzz_pkgs=(
   clang-14 libclang-rt-14-dev
 )
+# Redrawing the pictures with scripts/make-assets.py.
+assets_pkgs=(
+  imagemagick librsvg2-bin fonts-ipafont-gothic
+)
 
 wanted=()
 for group in "$@"; do
   case "$group" in
     build) wanted+=("${build_pkgs[@]}") ;;
     test) wanted+=("${test_pkgs[@]}") ;;
+    package) wanted+=("${package_pkgs[@]}") ;;
     bench) wanted+=("${bench_pkgs[@]}") ;;
     fuzz) wanted+=("${fuzz_pkgs[@]}") ;;
-    *) echo "install-deps: unknown group '$group' (build, test, bench, fuzz)" >&2; exit 2 ;;
+    assets) wanted+=("${assets_pkgs[@]}") ;;
+    *) echo "install-deps: unknown group '$group' (build, test, package, bench, fuzz, assets)" >&2; exit 2 ;;
   esac
 done
 

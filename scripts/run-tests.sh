@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test, then builds the core libraries and their tests
-# with AddressSanitizer and UndefinedBehaviorSanitizer and runs those too, the web
-# server's, the fit's and the quantiser's tests once more under ThreadSanitizer, and every fuzz target for a while
+# Builds everything and runs every test, packs the Debian package from that build and
+# checks it, then builds the core libraries and their tests with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs those too, the web server's, the fit's and the
+# quantiser's tests once more under ThreadSanitizer, and every fuzz target for a while
 # (MOKOA_FUZZ_SECONDS each, 50 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,6 +14,10 @@ echo "== Build and test"
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOKOA_BENCH=ON
 cmake --build build/test -j "$jobs"
 ctest --test-dir build/test --output-on-failure -j "$jobs"
+
+echo "== Debian package from the test build, its fields, files and programs checked"
+scripts/build-package.sh build/test
+scripts/check-package.sh deb build/package/mokoa_*.deb
 
 echo "== Sanitizer build of the core and its tests"
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMOKOA_GUI=OFF -DMOKOA_SANITIZE=ON

@@ -1,14 +1,14 @@
 #include "ui/dot_edit_view.h"
 
 #include "image/dot_painting.h"
-#include "phone/output_pipeline.h"
+#include "phone/editable_phone_image.h"
+#include "qtimage/dib_painter.h"
 #include "ui/command_ids.h"
-#include "ui/qtimage/dib_painter.h"
+#include "ui/program_cursors.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmap>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -20,11 +20,11 @@ enum class ToolCursor { kPen, kEyedropper, kFill, kHandOpen, kHandClosed };
 
 const QCursor& CursorFor(ToolCursor which) {
     static const QCursor cursors[] = {
-        QCursor(QPixmap(":/mokoa/cursors/pen.png"), 1, 1),
-        QCursor(QPixmap(":/mokoa/cursors/eyedropper.png"), 1, 1),
-        QCursor(QPixmap(":/mokoa/cursors/fill.png"), 2, 17),
-        QCursor(QPixmap(":/mokoa/cursors/hand_open.png"), 12, 14),
-        QCursor(QPixmap(":/mokoa/cursors/hand_closed.png"), 12, 14),
+        ProgramCursor(QStringLiteral("pen"), 1, 1),
+        ProgramCursor(QStringLiteral("eyedropper"), 1, 1),
+        ProgramCursor(QStringLiteral("fill"), 2, 17),
+        ProgramCursor(QStringLiteral("hand_open"), 12, 14),
+        ProgramCursor(QStringLiteral("hand_closed"), 12, 14),
     };
     return cursors[int(which)];
 }
@@ -76,13 +76,13 @@ CDotEditView::CDotEditView(QWidget* parent) : QAbstractScrollArea(parent) {
     UpdateScrollBars();
 }
 
-void CDotEditView::SetPipeline(OutputPipeline* pipeline) {
-    pipeline_ = pipeline;
+void CDotEditView::SetPhoneImage(EditablePhoneImage* image) {
+    image_ = image;
     WorkingCopyChanged();
 }
 
 PackedDib* CDotEditView::WorkingCopy() const {
-    return pipeline_ ? pipeline_->WorkingCopy() : nullptr;
+    return image_ ? image_->WorkingCopy() : nullptr;
 }
 
 DotEditGeometry CDotEditView::Geometry() const {
@@ -165,7 +165,7 @@ bool CDotEditView::HandleCommand(int id) {
     }
     if (id != cmd::kUndo)
         return false;
-    if (pipeline_ && pipeline_->UndoBaseImage()) {
+    if (image_ && image_->UndoBaseImage()) {
         WorkingCopyChanged();
         emit stateChanged();
     }
@@ -181,7 +181,7 @@ bool CDotEditView::UpdateCommand(int id, const FrameState&, CommandUi* ui) {
     }
     if (id != cmd::kUndo)
         return false;
-    *ui = {pipeline_ && pipeline_->UndoAvailable(), false};
+    *ui = {image_ && image_->UndoAvailable(), false};
     return true;
 }
 
@@ -335,7 +335,7 @@ void CDotEditView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CDotEditView::Commit() {
     // Even an edit that changed no pixel is one undo step.
-    pipeline_->CommitWorkingCopy();
+    image_->CommitWorkingCopy();
     WorkingCopyChanged();
     emit stateChanged();
 }

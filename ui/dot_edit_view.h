@@ -1,17 +1,17 @@
-// The dot editor: the output pipeline's working copy enlarged 3, 6 or 9 times, painted
+// The dot editor: the phone image's working copy enlarged 3, 6 or 9 times, painted
 // pixel by pixel with the pen or the fill, scrolled with the hand, sampled with the
-// eyedropper. Every pen or fill release commits one undo step to the pipeline.
+// eyedropper. Every pen or fill release commits one undo step to the phone image.
 #pragma once
 
+#include "phone/dot_edit_geometry.h"
 #include "ui/command_pane.h"
-#include "ui/dot_edit_geometry.h"
 #include "ui/hls_color.h"
 
 #include <QAbstractScrollArea>
 #include <QLoggingCategory>
 #include <QPoint>
 
-class OutputPipeline;
+class EditablePhoneImage;
 struct PackedDib;
 
 // The fill's per-pixel trace ("rgn=%d"); off unless enabled, e.g. with
@@ -24,7 +24,7 @@ public:
     explicit CDotEditView(QWidget* parent = nullptr);
 
     // The model whose working copy is edited; read afresh on every event.
-    void SetPipeline(OutputPipeline* pipeline);
+    void SetPhoneImage(EditablePhoneImage* image);
 
     int Tool() const { return tools_.current; }
     int PreviousTool() const { return tools_.previous; }
@@ -41,7 +41,7 @@ public:
 
 public slots:
     void SetPenColor(ColorWord color) { penColor_ = color & 0xFFFFFF; }
-    // The pipeline replaced its working copy.
+    // The phone image has a new working copy.
     void WorkingCopyChanged();
 
 signals:
@@ -67,7 +67,7 @@ private:
     void UpdateCursor();
     void Commit();
 
-    OutputPipeline* pipeline_ = nullptr;
+    EditablePhoneImage* image_ = nullptr;
     ToolState tools_;
     ColorWord penColor_ = 0;
     int penSize_ = 1;

@@ -1,10 +1,10 @@
 #include "ui/mail_send_dialog.h"
 
+#include "desktop/mail_settings.h"
 #include "mail/mime_mail.h"
 #include "mail/wire_text.h"
 #include "ui/dialog_units.h"
 #include "ui/mail_delivery.h"
-#include "ui/mail_settings.h"
 #include "ui/recipient_history.h"
 #include "ui/user_prompts.h"
 
@@ -43,9 +43,9 @@ CMailSendDlg::CMailSendDlg(const QString& currentImage, const QString& browseFol
     const DialogUnits du = DialogUnits::FromFont(font());
     setFixedSize(du.X(250), du.Y(212));
 
-    const MailAccount account = LoadMailAccount();
-    smtp_ = account.smtp;
-    from_ = account.from;
+    account_ = LoadMailAccount();
+    smtp_ = account_.smtp;
+    from_ = account_.from;
 
     (new QLabel(QStringLiteral("FROM："), this))->setGeometry(du.Rect(7, 9, 30, 10));
     sender_ = new QLabel(from_, this);
@@ -147,14 +147,20 @@ void CMailSendDlg::Send() {
     if (!type)
         return;
     mail->AddPart(path, *type, "");
+    const std::optional<SmtpSettings> settings = AccountSmtpSettings(account_, *prompts_, this);
+    if (!settings)
+        return;
 
     setEnabled(false);
-    delivery_->Start(smtp_, std::move(mail));
+    delivery_->Start(*settings, std::move(mail), this);
 }
 
 void CMailSendDlg::OnDelivered() {
     TellDeliveryResult(*prompts_, this, delivery_->Result());
     setEnabled(true);
+    // Cancelled by the user, who may change something and send again.
+    if (delivery_->Result().outcome == SmtpOutcome::Cancelled)
+        return;
     StoreMailTexts(body_->toPlainText(), attachment_->text());
     RememberRecipient(recipients_);
     accept();

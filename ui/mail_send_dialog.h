@@ -2,6 +2,8 @@
 // the account's SMTP server.
 #pragma once
 
+#include "desktop/mail_settings.h"
+
 #include <QDialog>
 
 class CMailDelivery;
@@ -32,7 +34,7 @@ public:
     CMailDelivery* Delivery() const { return delivery_; }
 
     // Checks the fields and starts the sending; the dialog stays disabled until the
-    // server's answer is shown, then closes.
+    // server's answer is shown, then closes (unless the sending was cancelled).
     void Send();
     // The file choice for the attachment path.
     void Browse();
@@ -51,6 +53,7 @@ private:
     UserPrompts* prompts_;
     QString currentImage_;
     QString browseFolder_;
+    MailAccount account_;
     QString smtp_, from_;
     bool shown_ = false;
     QLabel* sender_;

@@ -1,10 +1,13 @@
 #include "ui/main_frame.h"
 
-#include "app/program_paths.h"
-#include "app/settings_store.h"
-#include "app/shell_open.h"
-#include "app/stored_settings.h"
-#include "image/transform.h"
+#include "desktop/program_paths.h"
+#include "desktop/settings_store.h"
+#include "desktop/shell_open.h"
+#include "desktop/stored_settings.h"
+#include "phone/phone_image_document.h"
+#include "plugins/plugin_host.h"
+#include "qtimage/dib_clipboard.h"
+#include "qtimage/dib_qimage.h"
 #include "ui/about_dialog.h"
 #include "ui/color_selector.h"
 #include "ui/color_swatch.h"
@@ -12,12 +15,11 @@
 #include "ui/command_pane.h"
 #include "ui/command_table.h"
 #include "ui/custom_size_dialog.h"
+#include "ui/document_signals.h"
 #include "ui/dot_edit_view.h"
 #include "ui/mail_account_dialog.h"
 #include "ui/mail_send_dialog.h"
 #include "ui/output_panel.h"
-#include "ui/qtimage/dib_clipboard.h"
-#include "ui/qtimage/dib_qimage.h"
 #include "ui/rotate_dialog.h"
 #include "ui/save_flow.h"
 #include "ui/screen_capture.h"
@@ -61,10 +63,9 @@ QString WithTrailingSlash(QString folder) {
 // A delivery copy of the output image, removed when the command is done with it.
 class DeliveryCopy {
 public:
-    explicit DeliveryCopy(const COutputPanel* panel)
-        : path_(panel->HasOutputImage()
-                    ? QString::fromStdString(panel->Pipeline().MakeDeliveryCopy())
-                    : QString()) {}
+    explicit DeliveryCopy(const OutputPipeline& pipeline)
+        : path_(pipeline.OutputImage() ? QString::fromStdString(pipeline.MakeDeliveryCopy())
+                                       : QString()) {}
     ~DeliveryCopy() {
         if (!path_.isEmpty())
             QFile::remove(path_);
@@ -99,11 +100,11 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
         const FrameSettings stored = ReadFrameSettings(DefaultPictureFolder());
         loadFolder_ = stored.loadFolder;
         saveFolder_ = stored.saveFolder;
-        const bool lock = stored.aspectLock;
+        document_ = std::make_unique<PhoneImageDocument>(ReadPhoneSettings(UserSettingsSection()));
+        signals_ = new DocumentSignals(document_.get(), this);
 
         central_ = new QStackedWidget(this);
-        sourceView_ = new CSourceView(central_);
-        sourceView_->SetAspectLock(lock);
+        sourceView_ = new CSourceView(signals_, central_);
         dotEditor_ = new CDotEditView(central_);
         dotEditor_->setObjectName("dotEditor");
         central_->addWidget(sourceView_);
@@ -123,18 +124,19 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     BuildOutputBar();
     InstallHandlers();
 
-    connect(sourceView_, &CSourceView::stateChanged, this, &CMainFrame::UpdateCommandUi);
-    connect(outputPanel_, &COutputPanel::outputChanged, this, &CMainFrame::UpdateCommandUi);
-    connect(outputPanel_, &COutputPanel::captionChanged, this, &QWidget::setWindowTitle);
-    dotEditor_->SetPipeline(&outputPanel_->Pipeline());
+    // The panes and the panel follow the document; the frame follows what it enables.
+    connect(signals_, &DocumentSignals::changed, this, &CMainFrame::UpdateCommandUi);
+    connect(signals_, &DocumentSignals::profileChanged, this,
+            [this] { setWindowTitle(QString::fromStdString(document_->Profile().Caption())); });
+    dotEditor_->SetPhoneImage(document_.get());
     dotEditor_->SetPenColor(outputPanel_->Swatch()->Color());
-    connect(outputPanel_, &COutputPanel::workingCopyChanged, dotEditor_,
+    connect(signals_, &DocumentSignals::workingCopyChanged, dotEditor_,
             &CDotEditView::WorkingCopyChanged);
     connect(outputPanel_, &COutputPanel::penColorChanged, dotEditor_, &CDotEditView::SetPenColor);
     connect(dotEditor_, &CDotEditView::colorPicked, outputPanel_->ColorSelector(),
             &CColorSelector::SetColorFromOutside);
     connect(dotEditor_, &CDotEditView::stateChanged, this, &CMainFrame::UpdateCommandUi);
-    setWindowTitle(outputPanel_->Caption());
+    setWindowTitle(QString::fromStdString(document_->Profile().Caption()));
 
     setAcceptDrops(true);
     SetMode(cmd::kAreaSelect);
@@ -148,7 +150,13 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
 
 CMainFrame::~CMainFrame() {
     delete capture_.data(); // a window of its own, not a child: closed with the frame
-    WriteFrameSettings({loadFolder_, saveFolder_, sourceView_->AspectLock()});
+    WriteFrameSettings({loadFolder_, saveFolder_});
+    UserSettingsSection settings;
+    WritePhoneSettings(settings, document_->Settings());
+    // The panes and the panel show the document: they go before it.
+    delete outputBar_;
+    delete central_;
+    delete signals_;
 }
 
 void CMainFrame::BuildActions() {
@@ -241,9 +249,7 @@ void CMainFrame::BuildOutputBar() {
     outputBar_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     outputBar_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     outputBar_->setTitleBarWidget(new QWidget(outputBar_));
-    outputPanel_ = new COutputPanel(outputBar_);
-    outputPanel_->SetSourceView(sourceView_);
-    sourceView_->SetOutputPanel(outputPanel_);
+    outputPanel_ = new COutputPanel(signals_, outputBar_);
     outputBar_->setWidget(outputPanel_);
     addDockWidget(Qt::LeftDockWidgetArea, outputBar_);
     if (QMenu* fit = submenus_.value(QString::fromUtf8(kFitMenuText))) {
@@ -272,12 +278,12 @@ void CMainFrame::InstallHandlers() {
         {kFreeRotation, [this] { OnFreeRotation(); }},
         {kBrightness, [this] { OnBrightness(); }},
         {kColorComponents, [this] { OnColorComponents(); }},
-        {kRotateRight, [this] { OnRightAngle(90); }},
-        {kRotateLeft, [this] { OnRightAngle(270); }},
-        {kFlipHorizontal, [this] { OnRightAngle(360); }},
-        {kFlipVertical, [this] { OnRightAngle(450); }},
-        {kUndo, [this] { outputPanel_->UndoBaseImage(); }},
-        {kCopyPhoneImage, [this] { DibToClipboard(outputPanel_->OutputImage()); }},
+        {kRotateRight, [this] { OnRightAngle(RightAngle::Clockwise); }},
+        {kRotateLeft, [this] { OnRightAngle(RightAngle::CounterClockwise); }},
+        {kFlipHorizontal, [this] { OnRightAngle(RightAngle::UpsideDown); }},
+        {kFlipVertical, [this] { OnRightAngle(RightAngle::Mirror); }},
+        {kUndo, [this] { document_->UndoBaseImage(); }},
+        {kCopyPhoneImage, [this] { DibToClipboard(document_->Pipeline().OutputImage()); }},
         {kPenSizeMenu, [this] { PopupSubmenu(kPenSizeMenu, submenus_.value("ペン先の幅")); }},
         {kScaleMenu, [this] { PopupSubmenu(kScaleMenu, submenus_.value("表示スケール")); }},
         {kToleranceMenu, [this] { PopupSubmenu(kToleranceMenu, submenus_.value("塗りの色域値")); }},
@@ -312,9 +318,9 @@ CommandPane* CMainFrame::DotEditorPane() const {
 
 FrameState CMainFrame::State() const {
     FrameState state;
-    state.hasOutput = outputPanel_->HasOutputImage();
+    state.hasOutput = document_->Pipeline().OutputImage() != nullptr;
     state.mode = mode_;
-    state.undoAvailable = outputPanel_->UndoAvailable();
+    state.undoAvailable = document_->UndoAvailable();
     state.toolBarShown = !mainToolBar_->isHidden();
     state.statusBarShown = !statusBar()->isHidden();
     return state;
@@ -379,25 +385,24 @@ void CMainFrame::PopupSubmenu(int buttonId, QMenu* menu) {
     menu->popup(where);
 }
 
-void CMainFrame::OpenPictureFile(const QString& path) {
+bool CMainFrame::OpenPictureFile(const QString& path) {
     SetMode(cmd::kAreaSelect);
-    sourceView_->OpenPicture(path);
+    // A failed open leaves the view empty and says nothing, as it always has.
+    const PictureLoad load = document_->OpenPicture(QFile::encodeName(path).toStdString());
     UpdateCommandUi();
+    return load.loaded;
 }
 
 void CMainFrame::OnPasteSource() {
     DibPtr pasted(DibFromClipboard());
     if (!pasted)
         return;
-    sourceView_->SetPicture(std::move(pasted));
+    document_->SetPicture(std::move(pasted));
     documentName_ = QStringLiteral("clipboard");
 }
 
-void CMainFrame::OnRightAngle(int angle) {
-    if (!sourceView_->HasPicture())
-        return;
-    DibPtr turned(RotateImage(angle, sourceView_->Picture()));
-    sourceView_->ReplacePicture(std::move(turned));
+void CMainFrame::OnRightAngle(RightAngle transform) {
+    document_->TurnPicture(transform);
 }
 
 void CMainFrame::OnOpen() {
@@ -441,21 +446,21 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 }
 
 void CMainFrame::OnCustomSize() {
-    CCustomSizeDlg dialog(outputPanel_->CustomWidth(), outputPanel_->CustomHeight(), prompts_,
-                          this);
+    CCustomSizeDlg dialog(document_->Profile().CustomWidth(), document_->Profile().CustomHeight(),
+                          prompts_, this);
     if (dialog.exec() == QDialog::Accepted)
-        outputPanel_->SetCustomSize(dialog.Width(), dialog.Height());
+        document_->SetCustomSize(dialog.Width(), dialog.Height());
 }
 
 void CMainFrame::OnOpenPluginFolder() {
-    const QString folder = PluginFolderPath();
+    const QString folder = QString::fromStdString(PluginFolderBesideExecutable());
     QDir().mkpath(folder);
     ShellOpen(folder);
 }
 
 void CMainFrame::OnFitToLimit(Carrier carrier) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const FitResult result = outputPanel_->FitToLimit(carrier);
+    const FitResult result = document_->FitToLimit(carrier);
     QApplication::restoreOverrideCursor();
     const QString summary = QString::fromStdString(FitSummary(result, carrier));
     // Success shows in the format list; a failure must not go unnoticed.
@@ -471,21 +476,21 @@ void CMainFrame::OnAbout() {
 }
 
 void CMainFrame::OnSave() {
-    SaveFlow(*prompts_, this).Save(outputPanel_->Pipeline(), documentName_, saveFolder_);
+    SaveFlow(*prompts_, this).Save(document_->Pipeline(), documentName_, saveFolder_);
 }
 
 void CMainFrame::OnSizeCheck() {
-    SaveFlow(*prompts_, this).CheckSize(outputPanel_->Pipeline());
+    SaveFlow(*prompts_, this).CheckSize(*document_);
 }
 
 void CMainFrame::OnMail() {
-    const DeliveryCopy copy(outputPanel_);
+    const DeliveryCopy copy(document_->Pipeline());
     CMailSendDlg dialog(copy.path(), saveFolder_, prompts_, this);
     dialog.exec();
 }
 
 void CMainFrame::OnWebServer() {
-    const DeliveryCopy copy(outputPanel_);
+    const DeliveryCopy copy(document_->Pipeline());
     CWebServerDlg dialog(copy.path(), prompts_, this);
     dialog.exec();
 }
@@ -522,7 +527,7 @@ void CMainFrame::OnCaptureFinished() {
     DibPtr picture(DibFromDeviceBitmap(capture_->Captured()));
     if (!picture)
         return;
-    sourceView_->SetPicture(std::move(picture));
+    document_->SetPicture(std::move(picture));
     documentName_ = QStringLiteral("capture");
     if (isMinimized())
         showNormal();
@@ -530,10 +535,10 @@ void CMainFrame::OnCaptureFinished() {
 }
 
 void CMainFrame::OnFreeRotation() {
-    if (!sourceView_->HasPicture())
+    if (!document_->HasPicture())
         return;
-    if (DibPtr turned = CRotateDlg::Run(sourceView_->Picture(), prompts_, this))
-        sourceView_->ReplacePicture(std::move(turned));
+    if (DibPtr turned = CRotateDlg::Run(document_->Picture(), prompts_, this))
+        document_->ReplacePicture(std::move(turned));
 }
 
 void CMainFrame::RunAdjustDialog(CAdjustDialog& dialog) {
@@ -543,15 +548,15 @@ void CMainFrame::RunAdjustDialog(CAdjustDialog& dialog) {
 }
 
 void CMainFrame::OnBrightness() {
-    if (!sourceView_->HasPicture())
+    if (!document_->HasPicture())
         return;
-    CBrightnessContrastDlg dialog(sourceView_, this);
+    CBrightnessContrastDlg dialog(signals_, this);
     RunAdjustDialog(dialog);
 }
 
 void CMainFrame::OnColorComponents() {
-    if (!sourceView_->HasPicture())
+    if (!document_->HasPicture())
         return;
-    CColorComponentDlg dialog(sourceView_, prompts_, this);
+    CColorComponentDlg dialog(signals_, prompts_, this);
     RunAdjustDialog(dialog);
 }

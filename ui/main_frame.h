@@ -3,6 +3,7 @@
 // carrying its number and is offered to the current pane before the frame handles it.
 #pragma once
 
+#include "image/transform.h"
 #include "phone/fit_to_limit.h"
 #include "ui/command_rules.h"
 
@@ -19,6 +20,8 @@ class CScreenCapture;
 class CommandPane;
 class COutputPanel;
 class CSourceView;
+class DocumentSignals;
+class PhoneImageDocument;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -50,6 +53,9 @@ public:
     const QString& DocumentName() const { return documentName_; }
     void SetDocumentName(const QString& name) { documentName_ = name; }
 
+    // The picture being worked on, and its notifications.
+    PhoneImageDocument& Document() const { return *document_; }
+    DocumentSignals* Signals() const { return signals_; }
     CSourceView* SourceView() const { return sourceView_; }
     COutputPanel* OutputPanel() const { return outputPanel_; }
     CDotEditView* DotEditor() const { return dotEditor_; }
@@ -66,8 +72,9 @@ public:
     // Files dropped on the window: the first local one is opened unless it is a folder.
     // True when a file was taken.
     bool OpenDroppedUrls(const QList<QUrl>& urls);
-    // Opens a picture file as the Open command does after its dialog.
-    void OpenPictureFile(const QString& path);
+    // Opens a picture file as the Open command does after its dialog; false (the view left
+    // empty) when it cannot be read.
+    bool OpenPictureFile(const QString& path);
 
     // The folder the Open and Save dialogs start in on a first run: the Pictures folder
     // when it exists, else the home folder; ends in "/".
@@ -99,8 +106,7 @@ private:
     void OnPasteSource();
     // Makes the best format within the carrier's limit the current one (or says none fits).
     void OnFitToLimit(Carrier carrier);
-    // Turns or mirrors the source picture: 90, 270, 360 (upside down) or 450 (mirror).
-    void OnRightAngle(int angle);
+    void OnRightAngle(RightAngle transform);
     void OnSave();
     void OnSizeCheck();
     // The send dialog with a delivery copy of the output image, deleted afterwards.
@@ -117,6 +123,8 @@ private:
 
     std::unique_ptr<UserPrompts> ownPrompts_;
     UserPrompts* prompts_;
+    std::unique_ptr<PhoneImageDocument> document_;
+    DocumentSignals* signals_ = nullptr;
     QMap<int, QAction*> actions_;
     QMap<int, std::function<void()>> handlers_;
     QMap<QString, QMenu*> submenus_;

@@ -1,16 +1,17 @@
 #include "ui/output_panel.h"
 
-#include "app/program_paths.h"
-#include "app/stored_settings.h"
+#include "desktop/program_paths.h"
 #include "image/loaders.h"
 #include "phone/formats.h"
+#include "phone/phone_image_document.h"
+#include "phone/preview_layout.h"
 #include "phone/profiles.h"
+#include "qtimage/dib_painter.h"
+#include "qtimage/dib_qimage.h"
 #include "ui/color_selector.h"
 #include "ui/color_swatch.h"
 #include "ui/dialog_units.h"
-#include "ui/qtimage/dib_painter.h"
-#include "ui/qtimage/dib_qimage.h"
-#include "ui/source_view.h"
+#include "ui/document_signals.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -54,12 +55,8 @@ private:
 
 } // namespace
 
-QPoint ScreenAreaPosition(int width, int height) {
-    return {30 + (130 - width) / 2, 70 + (140 - height) / 2};
-}
-
-COutputPanel::COutputPanel(QWidget* parent)
-    : QWidget(parent), pipeline_(ReadPhoneSettings()), phonePicture_(LoadPhonePicture()) {
+COutputPanel::COutputPanel(DocumentSignals* document, QWidget* parent)
+    : QWidget(parent), document_(document), phonePicture_(LoadPhonePicture()) {
     setFont(DialogFont());
     const DialogUnits du = DialogUnits::FromFont(font());
     setFixedSize(du.X(118), du.Y(404));
@@ -104,109 +101,71 @@ COutputPanel::COutputPanel(QWidget* parent)
     selector_->SetMode(CColorSelector::kMapMode);
     selector_->SetColorFromOutside(MakeColorWord(0, 0, 0));
 
-    pipeline_.SetOutputChangedHandler([this] {
-        ShowFittedEntry();
-        preview_->update();
-        emit outputChanged();
-    });
-
+    const ProfileSelection& profile = Document().Profile();
     for (int i = 0; i < kProfileListCount; ++i)
-        profiles_->addItem(QString::fromStdString(pipeline_.Profile().ItemText(i)),
-                           pipeline_.Profile().ItemSizeKey(i));
-    profiles_->setCurrentIndex(pipeline_.Profile().SelectedIndex());
-    connect(profiles_, &QComboBox::currentIndexChanged, this, &COutputPanel::OnProfileChanged);
-    OnProfileChanged(profiles_->currentIndex());
-
-    for (const OutputFormat& format : OutputFormats())
-        formats_->addItem(QString::fromUtf8(format.text), format.code);
-    formats_->setCurrentIndex(pipeline_.SelectedFormat());
-    connect(formats_, &QComboBox::currentIndexChanged, this, &COutputPanel::OnFormatChanged);
-    OnFormatChanged(formats_->currentIndex());
+        profiles_->addItem(QString::fromStdString(profile.ItemText(i)), profile.ItemSizeKey(i));
+    for (const FormatListEntry& entry : OutputFormats())
+        formats_->addItem(QString::fromUtf8(entry.text));
+    ShowProfile();
+    ShowFormat();
+    connect(profiles_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            Document().SelectProfile(index);
+    });
+    connect(formats_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            Document().SelectFormat(index);
+    });
+    connect(document_, &DocumentSignals::profileChanged, this, [this] {
+        ShowProfile();
+        preview_->update();
+    });
+    connect(document_, &DocumentSignals::formatChanged, this, &COutputPanel::ShowFormat);
+    connect(document_, &DocumentSignals::outputChanged, this, [this] {
+        ShowFormat(); // a fitted entry's text follows its saved size as dot edits change it
+        preview_->update();
+    });
 }
 
-COutputPanel::~COutputPanel() {
-    WritePhoneSettings(pipeline_.Settings());
+COutputPanel::~COutputPanel() = default;
+
+PhoneImageDocument& COutputPanel::Document() const {
+    return document_->Document();
 }
 
-QString COutputPanel::Caption() const {
-    return QString::fromStdString(pipeline_.Profile().Caption());
-}
-
-void COutputPanel::OnProfileChanged(int index) {
-    if (index < 0 || !pipeline_.Profile().Select(index))
-        return;
-    emit captionChanged(Caption());
-    preview_->update();
-    if (sourceView_)
-        sourceView_->SelectWholePicture();
-}
-
-void COutputPanel::SetCustomSize(int width, int height) {
-    if (!pipeline_.Profile().SetCustomSize(width, height))
-        return;
+void COutputPanel::ShowProfile() {
+    const ProfileSelection& profile = Document().Profile();
     const QSignalBlocker block(profiles_);
-    profiles_->setItemText(0, QString::fromStdString(pipeline_.Profile().ItemText(0)));
-    profiles_->setItemData(0, pipeline_.Profile().ItemSizeKey(0));
-    profiles_->setCurrentIndex(0);
-    OnProfileChanged(0);
+    profiles_->setItemText(0, QString::fromStdString(profile.ItemText(0)));
+    profiles_->setItemData(0, profile.ItemSizeKey(0));
+    profiles_->setCurrentIndex(profile.SelectedIndex());
 }
 
-void COutputPanel::OnFormatChanged(int index) {
-    if (index < 0 || !pipeline_.SelectFormat(index))
-        return;
-    if (!pipeline_.BaseImage() && sourceView_)
-        sourceView_->RefreshOutput();
-    preview_->update();
-}
-
-FitResult COutputPanel::FitToLimit(Carrier carrier) {
-    const FitResult result = ::FitToLimit(pipeline_.BaseImage(), carrier);
-    if (result.fits)
-        pipeline_.SetFittedFormat(result.code, result.size);
-    return result;
-}
-
-void COutputPanel::ShowFittedEntry() {
-    if (!pipeline_.HasFittedFormat())
-        return;
-    const int index = pipeline_.FittedFormatIndex();
-    const QString text = QString::fromStdString(pipeline_.FormatText(index));
+void COutputPanel::ShowFormat() {
+    const OutputPipeline& pipeline = Document().Pipeline();
     const QSignalBlocker block(formats_);
-    if (formats_->count() > index)
-        formats_->setItemText(index, text);
-    else
-        formats_->addItem(text);
-    formats_->setCurrentIndex(pipeline_.SelectedFormat());
-}
-
-void COutputPanel::SetBaseImage(DibPtr image, bool commit) {
-    pipeline_.SetBaseImage(std::move(image), commit);
-    emit workingCopyChanged();
-}
-
-void COutputPanel::CommitWorkingCopy() {
-    pipeline_.CommitWorkingCopy();
-    emit workingCopyChanged();
-}
-
-bool COutputPanel::UndoBaseImage() {
-    const bool undone = pipeline_.UndoBaseImage();
-    if (undone)
-        emit workingCopyChanged();
-    return undone;
+    if (pipeline.HasFittedFormat()) {
+        const int index = pipeline.FittedFormatIndex();
+        const QString text = QString::fromStdString(pipeline.FormatText(index));
+        if (formats_->count() > index)
+            formats_->setItemText(index, text);
+        else
+            formats_->addItem(text);
+    }
+    formats_->setCurrentIndex(pipeline.SelectedFormat());
 }
 
 void COutputPanel::PaintPreview(QPainter& painter) {
     painter.drawImage(0, 0, phonePicture_);
-    const int w = TargetWidth(), h = TargetHeight();
+    const int w = Document().TargetWidth(), h = Document().TargetHeight();
     if (w > 0 && h > 0) {
-        const QPoint target = ScreenAreaPosition(w, h);
+        const ImageRect target = PreviewPlacement(w, h);
         painter.setPen(QColor(255, 0, 0));
-        painter.drawRect(target.x(), target.y(), w - 1, h - 1);
+        painter.drawRect(target.left, target.top, w - 1, h - 1);
     }
-    if (const PackedDib* output = OutputImage()) {
-        const QPoint at = ScreenAreaPosition(DibWidth(output), DibHeight(output));
-        DibDraw(output, &painter, at.x(), at.y(), DibWidth(output), DibHeight(output));
+    if (const PackedDib* output = Document().Pipeline().OutputImage()) {
+        const ImageRect at = PreviewPlacement(DibWidth(output), DibHeight(output));
+        DibDraw(output, &painter, at.left, at.top, DibWidth(output), DibHeight(output));
     }
 }
 

@@ -1,6 +1,6 @@
 #include "ui/recipient_history.h"
 
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
 
 #include <QComboBox>
 

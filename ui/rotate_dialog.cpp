@@ -1,10 +1,10 @@
 #include "ui/rotate_dialog.h"
 
 #include "image/transform.h"
+#include "qtimage/dib_painter.h"
 #include "ui/control_edges.h"
 #include "ui/dialog_units.h"
 #include "ui/integer_field.h"
-#include "ui/qtimage/dib_painter.h"
 #include "ui/rotate_geometry.h"
 #include "ui/up_down_buttons.h"
 #include "ui/user_prompts.h"
@@ -27,10 +27,10 @@ CRotateDlg::CRotateDlg(const PackedDib* source, UserPrompts* prompts, QWidget* p
 
     const QSize thumb = source ? RotateThumbnailSize(source->width, source->height) : QSize();
     if (!thumb.isEmpty())
-        thumbnail_.reset(DibCreate(DibBitCount(source), thumb.width(), thumb.height()));
+        thumbnail_ = DibCreate(DibBitCount(source), thumb.width(), thumb.height());
     if (thumbnail_) {
         ResampleImage(thumbnail_.get(), 0, 0, -1, -1, source, 0, 0, -1, -1);
-        preview_.reset(DibDuplicate(thumbnail_.get(), nullptr));
+        preview_ = DibDuplicate(thumbnail_.get(), nullptr);
         boxSide_ = PreviewBoxSide(thumb);
     }
 

@@ -1,6 +1,7 @@
 #include "ui/save_flow.h"
 
 #include "phone/output_pipeline.h"
+#include "phone/phone_image_document.h"
 #include "phone/save.h"
 
 #include <cerrno>
@@ -71,7 +72,7 @@ bool SaveFlow::Save(const OutputPipeline& pipeline, QString& documentName, QStri
     return false;
 }
 
-void SaveFlow::CheckSize(OutputPipeline& pipeline) {
-    const SizeCheckResult result = pipeline.CheckSize();
+void SaveFlow::CheckSize(PhoneImageDocument& document) {
+    const SizeCheckResult result = document.CheckSize();
     prompts_.ShowMessage(parent_, QString::fromStdString(result.message), UserPrompts::Icon::kNone);
 }

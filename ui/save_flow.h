@@ -7,6 +7,7 @@
 #include <QString>
 
 class OutputPipeline;
+class PhoneImageDocument;
 class QWidget;
 
 // What the save dialog is asked: its title, the PNG/JPEG/all-files filter with the entry of
@@ -32,7 +33,7 @@ public:
     bool Save(const OutputPipeline& pipeline, QString& documentName, QString& saveFolder);
 
     // Encodes the output as the current format and shows how its size fares.
-    void CheckSize(OutputPipeline& pipeline);
+    void CheckSize(PhoneImageDocument& document);
 
 private:
     UserPrompts& prompts_;

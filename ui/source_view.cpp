@@ -1,14 +1,11 @@
 #include "ui/source_view.h"
 
-#include "app/program_paths.h"
-#include "image/loaders.h"
-#include "image/transform.h"
-#include "phone/selection.h"
+#include "phone/phone_image_document.h"
 #include "plugins/plugin_host.h"
+#include "qtimage/dib_qimage.h"
 #include "ui/command_ids.h"
-#include "ui/output_panel.h"
+#include "ui/document_signals.h"
 #include "ui/program_cursors.h"
-#include "ui/qtimage/dib_qimage.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -22,7 +19,7 @@ QRect ToQRect(const ImageRect& r) {
 // The plug-ins are a process-wide list: load the folder once for the whole run.
 QString LoadPluginsOnce() {
     static const QString filter = [] {
-        LoadPluginFolder(PluginFolderPath().toStdString());
+        LoadPluginsBesideExecutable();
         return CountPluginFormats() > 0 ? QString::fromStdString(BuildPluginFilter()) : QString();
     }();
     return filter;
@@ -49,94 +46,49 @@ void DrawInvertedBand(QPainter& painter, const ImageRect& band) {
     painter.restore();
 }
 
-CSourceView::CSourceView(QWidget* parent) : QWidget(parent) {
+CSourceView::CSourceView(DocumentSignals* document, QWidget* parent)
+    : QWidget(parent), document_(document) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     pluginFilter_ = LoadPluginsOnce();
+    connect(document_, &DocumentSignals::changed, this, &CSourceView::OnDocumentChanged);
+    OnDocumentChanged(kPictureChanged | kSelectionChanged);
 }
 
 CSourceView::~CSourceView() = default;
 
-int CSourceView::SetPicture(DibPtr image) {
-    picture_.reset();
-    if (!image) {
-        pictureImage_ = scaled_ = QImage();
+PhoneImageDocument& CSourceView::Document() const {
+    return document_->Document();
+}
+
+void CSourceView::OnDocumentChanged(unsigned changes) {
+    // Any change of the picture shows the new one at once, even at the same size.
+    if (changes & kPictureChanged) {
+        const PackedDib* picture = Document().Picture();
+        pictureImage_ = picture ? DibToQImage(picture) : QImage();
+        scaled_ = QImage();
+        LayoutPicture();
+    }
+    if ((changes & kSelectionChanged) && !handingOver_)
+        ShowDocumentSelection();
+    if (changes & (kPictureChanged | kSelectionChanged))
         update();
-        emit stateChanged();
-        return 0;
-    }
-    if (image->bitCount != 24) {
-        DibPtr wide(DibConvertDepth(image.get(), 24));
-        image = std::move(wide);
-    }
-    return Install(std::move(image));
 }
 
-int CSourceView::OpenPicture(const QString& path) {
-    picture_.reset();
-    pictureImage_ = scaled_ = QImage();
-    if (path.isEmpty()) {
-        update();
-        emit stateChanged();
-        return 0;
-    }
-    DibPtr loaded(LoadImageFile(path.toStdString()));
-    return SetPicture(std::move(loaded));
-}
-
-void CSourceView::ReplacePicture(DibPtr image) {
-    if (image)
-        Install(std::move(image));
-}
-
-DibPtr CSourceView::ExchangePicture(DibPtr image) {
-    if (!image)
-        return nullptr;
-    const bool sameSize = picture_ && DibWidth(picture_.get()) == DibWidth(image.get()) &&
-                          DibHeight(picture_.get()) == DibHeight(image.get());
-    if (!sameSize) {
-        DibPtr previous = std::move(picture_);
-        Install(std::move(image));
-        return previous;
-    }
-    std::swap(image, picture_);
-    pictureImage_ = DibToQImage(picture_.get());
-    scaled_ = QImage();
-    RescaleCache();
-    update();
-    RefreshOutput();
-    return image;
-}
-
-int CSourceView::Install(DibPtr image) {
-    picture_ = std::move(image);
-    if (!picture_) {
-        pictureImage_ = scaled_ = QImage();
-        update();
-        emit stateChanged();
-        return 0;
-    }
-    pictureImage_ = DibToQImage(picture_.get());
-    LayoutPicture();
-    SelectWholePicture();
-    emit stateChanged();
-    return 1;
-}
-
-void CSourceView::SelectWholePicture() {
-    if (!picture_)
+void CSourceView::ShowDocumentSelection() {
+    if (!Document().HasPicture()) {
+        selection_ = {};
         return;
-    selection_ = layout_.rect;
-    update();
-    RefreshOutput();
+    }
+    selection_ = Intersect(PicturePixelsToSelection(Document().Selection(), layout_), layout_.rect);
 }
 
 void CSourceView::LayoutPicture() {
-    if (!picture_)
+    const PackedDib* picture = Document().Picture();
+    if (!picture)
         return;
-    layout_ =
-        ::LayoutPicture(width(), height(), DibWidth(picture_.get()), DibHeight(picture_.get()));
+    layout_ = ::LayoutPicture(width(), height(), DibWidth(picture), DibHeight(picture));
     RescaleCache();
 }
 
@@ -152,36 +104,19 @@ void CSourceView::RescaleCache() {
                       : pictureImage_.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
-void CSourceView::RefreshOutput() {
-    if (!picture_ || !panel_)
-        return;
-    const int width = DibWidth(picture_.get()), height = DibHeight(picture_.get());
-    selectionPixels_ = SelectionToPicturePixels(selection_, layout_, width, height);
-    if (selectionPixels_.Empty())
-        return;
-    const OutputSize size =
-        OutputSizeForSelection(selection_.Width(), selection_.Height(), panel_->TargetWidth(),
-                               panel_->TargetHeight(), aspectLock_);
-    DibPtr base(DibCreate(picture_->bitCount, size.width, size.height));
-    if (!base)
-        return;
-    ResampleImage(base.get(), 0, 0, -1, -1, picture_.get(), selectionPixels_.left,
-                  selectionPixels_.top, selectionPixels_.right, selectionPixels_.bottom);
-    panel_->SetBaseImage(std::move(base), false);
-}
-
 void CSourceView::resizeEvent(QResizeEvent*) {
-    if (!picture_)
+    if (!Document().HasPicture())
         return;
+    // The selection keeps its place on the picture; no new output.
     LayoutPicture();
-    selection_ = PicturePixelsToSelection(selectionPixels_, layout_);
+    ShowDocumentSelection();
     update();
 }
 
 void CSourceView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
-    if (!picture_)
+    if (!Document().HasPicture())
         return;
     if (!scaled_.isNull())
         p.drawImage(layout_.rect.left, layout_.rect.top, scaled_);
@@ -202,10 +137,8 @@ void CSourceView::paintEvent(QPaintEvent*) {
 ImageRect CSourceView::Track(int x, int y) const {
     if (moving_)
         return TrackMove(selection_, layout_.rect, x, y);
-    const int targetWidth = panel_ ? panel_->TargetWidth() : 0;
-    const int targetHeight = panel_ ? panel_->TargetHeight() : 0;
-    return TrackNewSelection(pressX_, pressY_, x, y, layout_.rect, aspectLock_, targetWidth,
-                             targetHeight);
+    return TrackNewSelection(pressX_, pressY_, x, y, layout_.rect, Document().AspectLock(),
+                             Document().TargetWidth(), Document().TargetHeight());
 }
 
 void CSourceView::UpdateBandArea(const ImageRect& band) {
@@ -214,7 +147,7 @@ void CSourceView::UpdateBandArea(const ImageRect& band) {
 }
 
 void CSourceView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !picture_)
+    if (event->button() != Qt::LeftButton || !Document().HasPicture())
         return;
     const QPoint point = event->position().toPoint();
     bandShown_ = false;
@@ -230,7 +163,7 @@ void CSourceView::mousePressEvent(QMouseEvent* event) {
 void CSourceView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     if (!dragging_) {
-        if (picture_ && Contains(HandleRect(selection_), point.x(), point.y()))
+        if (Document().HasPicture() && Contains(HandleRect(selection_), point.x(), point.y()))
             setCursor(ResizeCursor());
         else
             unsetCursor();
@@ -257,16 +190,20 @@ void CSourceView::mouseReleaseEvent(QMouseEvent* event) {
     moving_ = false;
     unsetCursor();
     if (rect.Width() > 0 && rect.Height() > 0) {
+        // The rectangle drawn is the one dragged, not its round trip through picture pixels.
         selection_ = rect;
-        RefreshOutput();
+        const PackedDib* picture = Document().Picture();
+        handingOver_ = true;
+        Document().SetSelection(
+            SelectionToPicturePixels(rect, layout_, DibWidth(picture), DibHeight(picture)));
+        handingOver_ = false;
     }
 }
 
 bool CSourceView::HandleCommand(int id) {
     if (id != cmd::kAspectLock)
         return false;
-    aspectLock_ = !aspectLock_;
-    emit stateChanged();
+    Document().SetAspectLock(!Document().AspectLock());
     return true;
 }
 
@@ -274,6 +211,6 @@ bool CSourceView::UpdateCommand(int id, const FrameState&, CommandUi* ui) {
     if (id != cmd::kAspectLock)
         return false;
     ui->enabled = true;
-    ui->checked = aspectLock_;
+    ui->checked = Document().AspectLock();
     return true;
 }

@@ -1,6 +1,6 @@
 #include "ui/user_prompts.h"
 
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
 #include "ui/file_filter.h"
 
 #include <QFileDialog>

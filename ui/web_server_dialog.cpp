@@ -1,11 +1,11 @@
 #include "ui/web_server_dialog.h"
 
-#include "app/shell_open.h"
+#include "desktop/mail_settings.h"
+#include "desktop/shell_open.h"
 #include "mail/mime_mail.h"
 #include "ui/dialog_units.h"
 #include "ui/integer_field.h"
 #include "ui/mail_delivery.h"
-#include "ui/mail_settings.h"
 #include "ui/qr_code.h"
 #include "ui/recipient_history.h"
 #include "ui/user_prompts.h"
@@ -98,6 +98,8 @@ CWebServerDlg::CWebServerDlg(const QString& imagePath, UserPrompts* prompts, QWi
     portEdit_->setGeometry(du.Rect(52, 175, 40, 14));
     startStop_ = AddButton(this, QStringLiteral("起動"), du.Rect(96, 175, 50, 14));
     connect(startStop_, &QPushButton::clicked, this, &CWebServerDlg::StartStop);
+    portNote_ = AddLabel(this, QString(), du.Rect(150, 172, 145, 20));
+    portNote_->setWordWrap(true);
     auto* close = new QPushButton(QStringLiteral("終了"), this);
     close->setGeometry(du.Rect(299, 175, 50, 14));
     close->setDefault(true);
@@ -206,6 +208,12 @@ void CWebServerDlg::StartStop() {
     }
     running_ = true;
     port_ = server_.Port();
+    // Ports below 1024 are the administrator's: the server went to another one.
+    if (server_.RefusedPort() != 0)
+        portNote_->setText(
+            QStringLiteral("ポート%1は管理者権限が必要なため\nポート%2で起動しました。")
+                .arg(server_.RefusedPort())
+                .arg(port_));
     {
         const QSignalBlocker quiet(hosts_);
         FillHosts();
@@ -219,6 +227,7 @@ void CWebServerDlg::StopServer() {
     server_.Stop();
     running_ = false;
     url_.clear();
+    portNote_->clear();
     startStop_->setText(QStringLiteral("起動"));
     ShowValues();
 }
@@ -250,8 +259,11 @@ void CWebServerDlg::MailUrl() {
     mail->subject = "MOKOA-WebServer";
     mail->body = "MOKOA-WebServer\n" + url_.toStdString() + "\n";
     mail->AddRecipients(phones_->currentText().toStdString(), RECIPIENT_TO);
+    const std::optional<SmtpSettings> settings = AccountSmtpSettings(account, *prompts_, this);
+    if (!settings)
+        return;
     setEnabled(false);
-    delivery_->Start(account.smtp, std::move(mail));
+    delivery_->Start(*settings, std::move(mail), this);
 }
 
 void CWebServerDlg::OnMailed() {

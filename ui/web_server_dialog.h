@@ -42,6 +42,8 @@ public:
     QComboBox* PhoneBox() const { return phones_; }
     QListWidget* AccessLog() const { return log_; }
     QLineEdit* PortEdit() const { return portEdit_; }
+    // Says why another port than the one asked for is in use; empty otherwise.
+    QLabel* PortNote() const { return portNote_; }
     QPushButton* StartStopButton() const { return startStop_; }
 
     void StartStop();
@@ -72,6 +74,7 @@ private:
     QComboBox* phones_;
     QListWidget* log_;
     QLineEdit* portEdit_;
+    QLabel* portNote_;
     QPushButton* startStop_;
     QPushButton* mailButton_;
     CMailDelivery* delivery_;

@@ -44,7 +44,9 @@ void CTcpSocket::Fail(int error) {
 
 bool CTcpSocket::Open(uint16_t port, uint32_t address, int backlog) {
     Close();
-    handle_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Non-blocking, so that an accept never waits for a connection that vanished after the
+    // readiness wait.
+    handle_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (handle_ < 0) {
         lastError_ = errno;
         handle_ = -1;
@@ -64,7 +66,7 @@ bool CTcpSocket::Open(uint16_t port, uint32_t address, int backlog) {
 }
 
 std::unique_ptr<CTcpSocket> CTcpSocket::Accept() {
-    if (WaitReadable(waitLimit_) <= 0)
+    if (waitLimit_ != 0 && WaitReadable(waitLimit_) <= 0)
         return nullptr;
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
@@ -81,22 +83,36 @@ std::unique_ptr<CTcpSocket> CTcpSocket::Accept() {
     return socket;
 }
 
-int CTcpSocket::WaitFor(short events, int milliseconds, bool abortable) {
+int CTcpSocket::WaitFor(short events, int milliseconds) {
     if (handle_ < 0) {
         lastError_ = EBADF;
         return 0;
     }
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    pollfd fds[2] = {{handle_, events, 0}, {abortHandle_, POLLIN, 0}};
-    const nfds_t count = abortable && abortHandle_ >= 0 ? 2 : 1;
+    const bool forData = events == POLLIN;
+    std::optional<Clock::time_point> deadline;
+    auto limitTo = [&deadline](Clock::time_point end) {
+        if (!deadline || end < *deadline)
+            deadline = end;
+    };
+    if (milliseconds >= 0)
+        limitTo(Clock::now() + std::chrono::milliseconds(milliseconds));
+    if (!forData && sendDeadline_)
+        limitTo(*sendDeadline_);
+    if (!forData && graceEnd_)
+        limitTo(*graceEnd_);
     for (;;) {
+        // A send wait stops watching the abort handle once its grace has begun: the handle
+        // stays readable.
+        const bool watchAbort = abortHandle_ >= 0 && (forData || !graceEnd_);
+        pollfd fds[2] = {{handle_, events, 0}, {abortHandle_, POLLIN, 0}};
         int timeout = -1;
-        if (milliseconds >= 0) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (deadline) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
             timeout = left.count() > 0 ? int(left.count()) : 0;
         }
-        const int ready = ::poll(fds, count, timeout);
+        const int ready = ::poll(fds, watchAbort ? 2 : 1, timeout);
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready < 0) {
@@ -106,13 +122,21 @@ int CTcpSocket::WaitFor(short events, int milliseconds, bool abortable) {
         // Data that is already there is still taken when an abort comes at the same time.
         if (fds[0].revents != 0)
             return ready;
-        lastError_ = ready == 0 ? ETIMEDOUT : ECANCELED;
-        return 0;
+        if (ready == 0) {
+            lastError_ = ETIMEDOUT;
+            return 0;
+        }
+        if (forData) {
+            lastError_ = ECANCELED;
+            return 0;
+        }
+        graceEnd_ = Clock::now() + std::chrono::milliseconds(abortGrace_);
+        limitTo(*graceEnd_);
     }
 }
 
 int CTcpSocket::WaitReadable(int milliseconds) {
-    return WaitFor(POLLIN, milliseconds, true);
+    return WaitFor(POLLIN, milliseconds);
 }
 
 size_t CTcpSocket::Send(const void* data, size_t n, bool more) {
@@ -123,13 +147,17 @@ size_t CTcpSocket::Send(const void* data, size_t n, bool more) {
             lastError_ = EBADF;
             return 0;
         }
+        if (sendDeadline_ && std::chrono::steady_clock::now() >= *sendDeadline_) {
+            Fail(ETIMEDOUT);
+            return 0;
+        }
         const ssize_t sent = ::send(handle_, data, n, flags);
         if (sent > 0)
             return size_t(sent);
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (WaitFor(POLLOUT, waitLimit_, false) > 0)
+            if (WaitFor(POLLOUT, waitLimit_) > 0)
                 continue;
             Fail(lastError_);
             return 0;

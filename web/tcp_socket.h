@@ -1,8 +1,11 @@
 // A blocking IPv4 stream socket whose waits are bounded: every wait for data or for room
-// to send gives up after the socket's wait limit; a wait for data also as soon as an
-// optional abort handle (an eventfd or pipe end owned by someone else) becomes readable.
+// to send gives up after the socket's wait limit, and sends also at an optional deadline
+// for the whole answer. An optional abort handle (an eventfd or pipe end owned by someone
+// else) cuts a wait for data short as soon as it becomes readable; a wait for room to send
+// it wakes too, leaving the answer a short grace to finish.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,9 +24,9 @@ public:
 
     // Listens on port at address (IPv4, host byte order; 0 = every local address).
     bool Open(uint16_t port, uint32_t address, int backlog);
-    // Waits (within the wait limit) for a connection and accepts it. None when the wait
-    // ended without one or accepting failed; lastError tells which (0 for a wait that
-    // timed out or was aborted).
+    // Waits (within the wait limit; 0 does not wait) for a connection and accepts it. None
+    // when the wait ended without one or accepting failed; lastError tells which (ETIMEDOUT
+    // or ECANCELED for a wait that ran out or was aborted, EAGAIN when none was there).
     std::unique_ptr<CTcpSocket> Accept();
 
     // > 0 when the socket is readable, 0 on time-out, abort or error (-1: without limit).
@@ -53,14 +56,22 @@ public:
     void SetWaitLimit(int milliseconds) { waitLimit_ = milliseconds; }
     // A handle whose readability cuts waits for data short (-1 for none).
     void SetAbortHandle(int handle) { abortHandle_ = handle; }
+    // Milliseconds sends may go on once the abort handle has been seen readable during a
+    // wait for room to send; 0 gives up at once.
+    void SetAbortGrace(int milliseconds) { abortGrace_ = milliseconds; }
+    // Sends give up at this moment, however well the peer keeps up.
+    void SetSendDeadline(std::chrono::steady_clock::time_point deadline) {
+        sendDeadline_ = deadline;
+    }
     int Handle() const { return handle_; }
     bool IsConnected() const { return connected_; }
     int LastError() const { return lastError_; }
 
 private:
     // > 0 when the socket is ready for events, 0 otherwise (errno-style code in lastError_).
-    // Only waits for data are abortable: an answer under way is finished.
-    int WaitFor(short events, int milliseconds, bool abortable);
+    // A wait for data ends on an abort; a wait to send takes the abort as the start of its
+    // grace.
+    int WaitFor(short events, int milliseconds);
     void Fail(int error);
 
     int waitLimit_ = -1;
@@ -69,4 +80,8 @@ private:
     bool connected_ = false;
     int lastError_ = 0;
     int abortHandle_ = -1;
+    int abortGrace_ = 0;
+    std::optional<std::chrono::steady_clock::time_point> sendDeadline_;
+    // When sends give up since the abort handle was seen.
+    std::optional<std::chrono::steady_clock::time_point> graceEnd_;
 };

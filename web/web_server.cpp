@@ -3,6 +3,7 @@
 #include "web/local_address.h"
 #include "web/web_connection.h"
 
+#include <cerrno>
 #include <cstdint>
 
 #include <sys/eventfd.h>
@@ -12,8 +13,13 @@
 namespace {
 
 // The listen queue: many phones (or a load test) connecting at once must not have their
-// connection attempts dropped and retried seconds later.
-constexpr int kListenBacklog = 128;
+// connection attempts dropped and retried seconds later, nor peers that reconnect as fast
+// as they are closed crowd the others out of it.
+constexpr int kListenBacklog = 1024;
+
+bool IsPermissionRefusal(int error) {
+    return error == EACCES || error == EPERM;
+}
 
 } // namespace
 
@@ -36,7 +42,17 @@ bool CWebServer::Start() {
         return true;
     Stop(); // an accept loop that ended by itself still has its thread and stop event
     ResolveHostAddress();
-    if (!listener_.Open(port_, 0, kListenBacklog))
+    refusedPort_ = 0;
+    startError_ = Listen(port_);
+    if (IsPermissionRefusal(startError_)) {
+        for (uint16_t port = kFallbackFirst; port <= kFallbackLast; ++port) {
+            if (port != port_ && Listen(port) == 0) {
+                refusedPort_ = port_;
+                break;
+            }
+        }
+    }
+    if (listener_.Handle() < 0)
         return false;
     port_ = listener_.LocalPort();
     stopEvent_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -44,7 +60,7 @@ bool CWebServer::Start() {
         listener_.Close();
         return false;
     }
-    listener_.SetWaitLimit(-1);
+    listener_.SetWaitLimit(0); // the accept loop waits itself
     listener_.SetAbortHandle(stopEvent_);
     running_ = true;
     if (!acceptThread_.Create(false) || !acceptThread_.Resume()) {
@@ -66,6 +82,17 @@ void CWebServer::Stop() {
     listener_.Close();
     ::close(stopEvent_);
     stopEvent_ = -1;
+}
+
+int CWebServer::OpenListener(CTcpSocket& listener, uint16_t port) {
+    return listener.Open(port, 0, kListenBacklog) ? 0 : listener.LastError();
+}
+
+int CWebServer::Listen(uint16_t port) {
+    const int error = OpenListener(listener_, port);
+    if (error != 0)
+        listener_.Close();
+    return error;
 }
 
 std::unique_ptr<CWebConnection> CWebServer::CreateConnection(std::unique_ptr<CTcpSocket> socket) {

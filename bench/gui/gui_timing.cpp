@@ -7,7 +7,9 @@
 //   mokoa-gui-timing [--open PICTURE] [--grab OUT.png] [--select X Y X Y] [--profile N]
 //                    [--reapply N] [--fit jsky|ezweb]
 #include "app/phone_image_app.h"
+#include "phone/phone_image_document.h"
 #include "ui/command_ids.h"
+#include "ui/document_signals.h"
 #include "ui/main_frame.h"
 #include "ui/output_panel.h"
 #include "ui/source_view.h"
@@ -64,7 +66,7 @@ int main(int argc, char** argv) {
         frame.OutputPanel()->repaint();
         QCoreApplication::processEvents();
         std::printf("picture opened and shown: %.1f ms (%s)\n", opening.nsecsElapsed() / 1e6,
-                    frame.SourceView()->HasPicture() ? "loaded" : "NOT loaded");
+                    frame.Document().HasPicture() ? "loaded" : "NOT loaded");
         QElapsedTimer repaint;
         repaint.start();
         const int rounds = 20;
@@ -78,8 +80,8 @@ int main(int argc, char** argv) {
         QTest::mouseMove(view, QPoint(select[2], select[3]));
         QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(select[2], select[3]));
     }
-    if (reapply > 0 && frame.SourceView()->HasPicture()) {
-        CBrightnessContrastDlg dialog(frame.SourceView(), &frame);
+    if (reapply > 0 && frame.Document().HasPicture()) {
+        CBrightnessContrastDlg dialog(frame.Signals(), &frame);
         dialog.show();
         if (!QTest::qWaitForWindowExposed(&dialog, 10000))
             return 1;

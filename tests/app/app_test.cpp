@@ -1,7 +1,7 @@
 #include "app/command_line.h"
-#include "app/program_paths.h"
-#include "app/settings_store.h"
-#include "app/shell_open.h"
+#include "desktop/program_paths.h"
+#include "desktop/settings_store.h"
+#include "desktop/shell_open.h"
 #include "tests/common/qt_test_support.h"
 
 #include <QDesktopServices>

@@ -1,8 +1,9 @@
 #include "app/startup_picture_wnd.h"
+#include "phone/phone_image_document.h"
+#include "qtimage/dib_qimage.h"
 #include "tests/common/qt_test_support.h"
 #include "ui/command_ids.h"
 #include "ui/main_frame.h"
-#include "ui/qtimage/dib_qimage.h"
 #include "ui/source_view.h"
 
 #include <QFile>
@@ -53,7 +54,7 @@ private slots:
 
     void keyClosesThePictureWithoutReachingTheMainWindow() {
         CMainFrame frame;
-        const bool lockBefore = frame.SourceView()->AspectLock();
+        const bool lockBefore = frame.Document().AspectLock();
         KeySpy spy;
         frame.installEventFilter(&spy);
         frame.SourceView()->installEventFilter(&spy);
@@ -75,7 +76,7 @@ private slots:
         QVERIFY(!CStartupPictureWnd::Current());
         QVERIFY(frame.isVisible());
         QCOMPARE(spy.presses, 0);
-        QCOMPARE(frame.SourceView()->AspectLock(), lockBefore);
+        QCOMPARE(frame.Document().AspectLock(), lockBefore);
 
         // Once it is gone keys reach the window again.
         QTest::keyClick(frame.SourceView(), Qt::Key_A);

@@ -155,12 +155,12 @@ TEST_F(ConvertCliTest, AdjustmentsApplyInOrderBeforeTheSelection) {
     ASSERT_NE(run.status, 1) << run.err;
 
     DibPtr p(RotateImage(90, source.get()));
-    p.reset(RotateImage(450, p.get()));
-    p.reset(RotateImage(10, p.get()));
-    p.reset(ApplyPixelOperation(p.get(), nullptr, BrightnessContrastOp,
-                                BrightnessContrastParam(20, -30)));
+    p = RotateImage(450, p.get());
+    p = RotateImage(10, p.get());
+    p = ApplyPixelOperation(p.get(), nullptr, BrightnessContrastOp,
+                            BrightnessContrastParam(20, -30));
     const ComponentOffsets offsets{5, -10, 15};
-    p.reset(ApplyPixelOperation(p.get(), nullptr, YCrCbOffsetOp, OffsetsParam(offsets)));
+    p = ApplyPixelOperation(p.get(), nullptr, YCrCbOffsetOp, OffsetsParam(offsets));
     const ImageRect whole{0, 0, p->width, p->height};
     EXPECT_EQ(ReadFileBytes(dir_.file("adj.png")),
               DirectBytes(p.get(), PhoneSettings{40, 50, 0, 10}, &whole, true, "direct.png"));
@@ -236,8 +236,8 @@ TEST_F(ConvertCliTest, FitToTheCarriersLimits) {
                        false);
     const FitResult fit = FitToLimit(model.BaseImage(), Carrier::JSky);
     ASSERT_TRUE(fit.fits);
-    const std::string written = std::string("out/kite-2560x1600") +
-                                (FormatCodeKind(fit.code) == kFormatPng ? ".png" : ".jpg");
+    const std::string written =
+        std::string("out/kite-2560x1600") + (fit.format.IsPng() ? ".png" : ".jpg");
     EXPECT_EQ(std::filesystem::file_size(dir_.file(written)), uintmax_t(fit.size));
     EXPECT_NE(run.out.find(written + "\n  " + FitSummary(fit, Carrier::JSky) + "\n"),
               std::string::npos)
@@ -295,7 +295,7 @@ TEST_F(ConvertCliTest, UsageErrors) {
           "--no-lock",       "--rotate",        "--upside-down",  "--mirror", "--angle",
           "--brightness",    "--contrast",      "--rgb",          "--ycrcb",  "-o",
           "--export-source", "--list-profiles", "--list-formats", "--info",   "--fit",
-          "--resample"})
+          "--version",       "--resample"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 

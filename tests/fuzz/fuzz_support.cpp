@@ -65,7 +65,7 @@ void UseAsSourcePicture(const PackedDib* picture) {
         Fail("a picture without pixels was returned");
     DibPtr wide;
     if (DibBitCount(picture) != 24) {
-        wide.reset(DibConvertDepth(picture, 24));
+        wide = DibConvertDepth(picture, 24);
         if (!wide)
             return; // out of memory: the view stays empty
         picture = wide.get();

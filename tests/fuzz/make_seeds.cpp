@@ -123,7 +123,7 @@ void WriteProgramOutputs(const PackedDib* picture, const fs::path& png, const fs
 DibPtr SourcePicture(const fs::path& testdata) {
     DibPtr photo;
     if (!testdata.empty())
-        photo.reset(LoadImageFile((testdata / "photos" / "kite-2560x1600.jpg").string()));
+        photo = LoadImageFile((testdata / "photos" / "kite-2560x1600.jpg").string());
     if (photo)
         return photo;
     DibPtr made(DibCreate(24, 64, 48));

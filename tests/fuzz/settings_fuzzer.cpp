@@ -2,11 +2,11 @@
 // mail dialogs are usable, and what the program writes back reads back the same.
 #include "fuzz_support.h"
 
-#include "app/settings_store.h"
-#include "app/stored_settings.h"
+#include "desktop/mail_settings.h"
+#include "desktop/settings_store.h"
+#include "desktop/stored_settings.h"
 #include "phone/formats.h"
-#include "phone/output_pipeline.h"
-#include "ui/mail_settings.h"
+#include "phone/phone_image_document.h"
 #include "ui/recipient_history.h"
 
 #include <QDir>
@@ -72,20 +72,23 @@ void CheckNothingDeserialized() {
 }
 
 void CheckPhoneSettings(const PhoneSettings& phone) {
-    const OutputPipeline pipeline(phone);
-    const PhoneSettings used = pipeline.Settings();
+    const PhoneImageDocument document(phone);
+    const PhoneSettings used = document.Settings();
     if (used.selectedProfile < 0 || used.selectedProfile >= kProfileListCount ||
         used.selectedFormat < 0 || size_t(used.selectedFormat) >= OutputFormats().size() ||
         used.customWidth < kCustomSizeMin || used.customWidth > kCustomSizeMax ||
         used.customHeight < kCustomSizeMin || used.customHeight > kCustomSizeMax)
         fuzzsupport::Fail("a stored value out of range was taken as it stood");
-    if (pipeline.TargetWidth() <= 0 || pipeline.TargetHeight() <= 0 ||
-        pipeline.TargetWidth() > 1000 || pipeline.TargetHeight() > 1000)
+    if (document.TargetWidth() <= 0 || document.TargetHeight() <= 0 ||
+        document.TargetWidth() > 1000 || document.TargetHeight() > 1000)
         fuzzsupport::Fail("no usable target size");
 
     // Exit writes the values in use; the next start must find the same.
-    WritePhoneSettings(used);
-    if (!(ReadPhoneSettings() == used))
+    {
+        UserSettingsSection store;
+        WritePhoneSettings(store, used);
+    }
+    if (!(ReadPhoneSettings(UserSettingsSection()) == used))
         fuzzsupport::Fail("the values written at exit read back differently");
 }
 
@@ -94,9 +97,8 @@ void CheckFrameSettings(const FrameSettings& frame) {
         fuzzsupport::Fail("a dialog would start in no folder");
     WriteFrameSettings(frame);
     const FrameSettings again = ReadFrameSettings(kDefaultFolder);
-    if (again.loadFolder != frame.loadFolder || again.saveFolder != frame.saveFolder ||
-        again.aspectLock != frame.aspectLock)
-        fuzzsupport::Fail("the folders or the lock written at exit read back differently");
+    if (again.loadFolder != frame.loadFolder || again.saveFolder != frame.saveFolder)
+        fuzzsupport::Fail("the folders written at exit read back differently");
 }
 
 void CheckMailSettings() {
@@ -106,9 +108,18 @@ void CheckMailSettings() {
     StoreRecipientHistory(history);
     if (LoadRecipientHistory() != history)
         fuzzsupport::Fail("the recipient history written back reads back differently");
-    const SmtpServerAddress server = ParseSmtpServer(LoadMailAccount().smtp);
-    if (server.port < 1 || server.port > 65535)
+    const MailAccount account = LoadMailAccount();
+    const SmtpServerAddress server = ParseSmtpServer(account.smtp);
+    const SmtpSettings settings = MailSmtpSettings(account, "pw");
+    if (server.port < 1 || server.port > 65535 || settings.port < 1 || settings.port > 65535)
         fuzzsupport::Fail("a mail server port out of range");
+    // What the account dialog writes back reads back the same.
+    StoreMailAccount(account);
+    const MailAccount again = LoadMailAccount();
+    if (again.smtp != account.smtp || again.port != account.port ||
+        again.security != account.security || again.user != account.user ||
+        again.pass != account.pass)
+        fuzzsupport::Fail("the mail account written back reads back differently");
     LoadMailBody();
     LoadMailImageFile();
 }
@@ -130,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteSettingsFile(data, size);
     CheckNothingDeserialized();
     CheckFrameSettings(ReadFrameSettings(kDefaultFolder));
-    CheckPhoneSettings(ReadPhoneSettings());
+    CheckPhoneSettings(ReadPhoneSettings(UserSettingsSection()));
     CheckMailSettings();
     return 0;
 }

@@ -142,7 +142,7 @@ TEST(BmpReader, HeaderVariantsLoad) {
     for (int i = 0; i < 256; ++i)
         core.Bytes({uint8_t(i), uint8_t(255 - i), 7});
     core.Bytes({0, 200, 0, 0});
-    dib.reset(LoadImageFile(core.Save(dir, "core.bmp")));
+    dib = LoadImageFile(core.Save(dir, "core.bmp"));
     ASSERT_TRUE(dib);
     EXPECT_EQ(DibBitCount(dib.get()), 24);
     EXPECT_EQ(RgbAt(dib.get(), 0, 0), 0x07FF00u);
@@ -154,11 +154,11 @@ TEST(BmpReader, HeaderVariantsLoad) {
     for (int i = 0; i < 16; ++i)
         four.Bytes({uint8_t(i * 16), 0, 0, 0});
     four.Bytes({0x0F, 0, 0, 0});
-    dib.reset(ReadBmpFile(four.Save(dir, "four.bmp")));
+    dib = ReadBmpFile(four.Save(dir, "four.bmp"));
     ASSERT_TRUE(dib);
     EXPECT_EQ(DibBitCount(dib.get()), 4);
     EXPECT_EQ(dib->colorsUsed, 16u);
-    dib.reset(LoadImageFile(dir.file("four.bmp")));
+    dib = LoadImageFile(dir.file("four.bmp"));
     ASSERT_TRUE(dib);
     EXPECT_EQ(DibBitCount(dib.get()), 24);
     EXPECT_EQ(RgbAt(dib.get(), 0, 0), 0x000000u);
@@ -167,19 +167,19 @@ TEST(BmpReader, HeaderVariantsLoad) {
     // Deep pictures keep their depth.
     BmpBuilder sixteen;
     sixteen.FileHeader(54).InfoHeader(1, 1, 16).Bytes({0x00, 0x7C, 0, 0});
-    dib.reset(LoadImageFile(sixteen.Save(dir, "sixteen.bmp")));
+    dib = LoadImageFile(sixteen.Save(dir, "sixteen.bmp"));
     ASSERT_TRUE(dib);
     EXPECT_EQ(DibBitCount(dib.get()), 16);
     BmpBuilder thirtyTwo;
     thirtyTwo.FileHeader(54).InfoHeader(1, 1, 32).Bytes({1, 2, 3, 4});
-    dib.reset(LoadImageFile(thirtyTwo.Save(dir, "thirtytwo.bmp")));
+    dib = LoadImageFile(thirtyTwo.Save(dir, "thirtytwo.bmp"));
     ASSERT_TRUE(dib);
     EXPECT_EQ(DibBitCount(dib.get()), 32);
 
     // Top-down rows come out bottom-up.
     BmpBuilder topDown;
     topDown.FileHeader(54).InfoHeader(1, -2, 24).Bytes({1, 1, 1, 0, 2, 2, 2, 0});
-    dib.reset(ReadBmpFile(topDown.Save(dir, "topdown.bmp")));
+    dib = ReadBmpFile(topDown.Save(dir, "topdown.bmp"));
     ASSERT_TRUE(dib);
     EXPECT_EQ(DibHeight(dib.get()), 2);
     EXPECT_EQ(RgbAt(dib.get(), 0, 0), 0x010101u);
@@ -278,7 +278,7 @@ TEST(BmpReader, ReadsFromMemoryWithOrWithoutFileHeader) {
     DibPtr dib(ReadBmpMemory(file.bytes().data(), file.bytes().size()));
     ASSERT_TRUE(dib);
     EXPECT_EQ(RgbAt(dib.get(), 0, 0), 0x070809u);
-    dib.reset(ReadBmpMemory(file.bytes().data() + 14, file.bytes().size() - 14));
+    dib = ReadBmpMemory(file.bytes().data() + 14, file.bytes().size() - 14);
     ASSERT_TRUE(dib);
     EXPECT_EQ(RgbAt(dib.get(), 0, 0), 0x070809u);
     EXPECT_EQ(DibPtr(ReadBmpMemory(file.bytes().data(), 20)), nullptr);

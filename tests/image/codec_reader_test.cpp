@@ -73,10 +73,10 @@ TEST(PngReader, PaletteAndGreyPicturesKeepTheirDepthAndWidenOnLoad) {
     grey.bitDepth = 2;
     grey.rows = {{0x1B}};
     ASSERT_TRUE(WritePng(dir.file("grey2.png"), grey));
-    narrow.reset(ReadPngFile(dir.file("grey2.png")));
+    narrow = ReadPngFile(dir.file("grey2.png"));
     ASSERT_TRUE(narrow);
     EXPECT_EQ(DibBitCount(narrow.get()), 2);
-    dib.reset(LoadImageFile(dir.file("grey2.png")));
+    dib = LoadImageFile(dir.file("grey2.png"));
     ASSERT_TRUE(dib);
     EXPECT_EQ(RgbAt(dib.get(), 0, 0), 0x000000u);
     EXPECT_EQ(RgbAt(dib.get(), 1, 0), 0x555555u);
@@ -90,7 +90,7 @@ TEST(PngReader, PaletteAndGreyPicturesKeepTheirDepthAndWidenOnLoad) {
     greyAlpha.bitDepth = 16;
     greyAlpha.rows = {{0x80, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}};
     ASSERT_TRUE(WritePng(dir.file("greyalpha.png"), greyAlpha));
-    narrow.reset(ReadPngFile(dir.file("greyalpha.png")));
+    narrow = ReadPngFile(dir.file("greyalpha.png"));
     ASSERT_TRUE(narrow);
     EXPECT_EQ(DibBitCount(narrow.get()), 8);
     EXPECT_EQ(DibPixelAddress(narrow.get(), 0, 0)[0], 0x80);
@@ -230,7 +230,7 @@ TEST(JpegReader, ColourAndGreyMatchTheLibrarysOwnDecode) {
     EXPECT_EQ(DibBitCount(grey.get()), 8);
     ASSERT_EQ(ramp.size(), 256u);
     EXPECT_EQ(ramp[128], 0xFF808080u);
-    dib.reset(LoadImageFile(dir.file("grey.JPEG")));
+    dib = LoadImageFile(dir.file("grey.JPEG"));
     ASSERT_TRUE(dib);
     EXPECT_EQ(DibBitCount(dib.get()), 24);
     for (int y = 0; y < h; ++y)

@@ -7,7 +7,9 @@
 
 namespace {
 
-const uint8_t* Byte(const PackedDib* dib) { return reinterpret_cast<const uint8_t*>(dib); }
+const uint8_t* Byte(const PackedDib* dib) {
+    return reinterpret_cast<const uint8_t*>(dib);
+}
 
 // Blue, green, red of an entry of a table of 4-byte entries.
 std::vector<uint8_t> Entry(const PackedDib* dib, int i) {
@@ -33,7 +35,8 @@ TEST(DibCreate, LayoutFollowsDepth) {
     EXPECT_EQ(DibBits(four.get()) - Byte(four.get()), 104);
     for (int i = 0; i < 16; ++i) {
         const uint32_t c = kDibStandardColors[i];
-        EXPECT_EQ(Entry(four.get(), i), (std::vector<uint8_t>{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0}))
+        EXPECT_EQ(Entry(four.get(), i),
+                  (std::vector<uint8_t>{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0}))
             << "entry " << i;
     }
 
@@ -77,10 +80,11 @@ TEST(DibDuplicate, IntoASmallerImageCopiesTheWholeBlock) {
     ASSERT_TRUE(big);
     for (size_t i = 0; i < DibPixelBytes(big.get()); ++i)
         DibBits(big.get())[i] = uint8_t(i * 7);
-    PackedDib* small = DibCreate(8, 2, 2);
+    DibPtr small = DibCreate(8, 2, 2);
     ASSERT_TRUE(small);
-    DibPtr copy(DibDuplicate(big.get(), small));
+    DibPtr copy(DibDuplicate(big.get(), small.get()));
     ASSERT_TRUE(copy);
+    (void)small.release(); // the copy took its block
     ASSERT_EQ(DibBlockSize(copy.get()), DibBlockSize(big.get()));
     EXPECT_EQ(0, std::memcmp(copy.get(), big.get(), DibBlockSize(big.get())));
 

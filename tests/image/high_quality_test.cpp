@@ -173,9 +173,9 @@ TEST(CompactPng, WritingWhatWasReadBackGivesTheSameBytes) {
 TEST(QualityQuantizer, TheSameRequestGivesTheSamePixelsWhateverCameBefore) {
     const DibPtr photo = PhotoLikePicture(80, 60);
     QualityQuantizer busy(photo.get());
-    DibPtr(busy.Reduce(40, 0));
-    DibPtr(busy.Reduce(12, 50));
-    DibPtr(busy.ReduceWithRunBias(12, 90));
+    (void)busy.Reduce(40, 0);
+    (void)busy.Reduce(12, 50);
+    (void)busy.ReduceWithRunBias(12, 90);
     const DibPtr late(busy.Reduce(12, 100));
     const DibPtr lateBiased(busy.ReduceWithRunBias(40, 20));
     const DibPtr fresh(ReduceColorsHighQuality(photo.get(), 12, 100));
@@ -192,10 +192,10 @@ TEST(QualityQuantizer, RequestsFromTwoThreadsGiveWhatOneGives) {
     DibPtr biased[4], dithered[4];
     std::thread other([&] {
         for (int i = 0; i < 4; ++i)
-            biased[i].reset(shared.ReduceWithRunBias(16 + 8 * i, 20));
+            biased[i] = shared.ReduceWithRunBias(16 + 8 * i, 20);
     });
     for (int i = 0; i < 4; ++i)
-        dithered[i].reset(shared.Reduce(40 - 8 * i, 50));
+        dithered[i] = shared.Reduce(40 - 8 * i, 50);
     other.join();
     for (int i = 0; i < 4; ++i) {
         const DibPtr alone(ReduceColorsWithRunBias(photo.get(), 16 + 8 * i, 20));

@@ -174,7 +174,7 @@ TEST(SmoothResampling, SelectionEdgesAndSymmetry) {
         }
 
         const DibPtr photo = PhotoLikePicture(160, 130);
-        DibPtr mirrored(TransformRightAngle(5, photo.get()));
+        const DibPtr mirrored = TransformRightAngle(RightAngle::Mirror, photo.get());
         DibPtr a(DibCreate(24, 37, 29)), b(DibCreate(24, 37, 29));
         ASSERT_TRUE(ResampleRect(a.get(), photo.get(), {0, 0, 160, 130}, how));
         ASSERT_TRUE(ResampleRect(b.get(), mirrored.get(), {0, 0, 160, 130}, how));

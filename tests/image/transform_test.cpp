@@ -119,20 +119,21 @@ TEST(RightAngleTransforms, EveryCodeMovesPixelsByItsRule) {
     const int w = 3, h = 2;
     DibPtr src = Picture(w, h);
     struct Expect {
-        int code, width, height;
+        RightAngle transform;
+        int width, height;
         // Where source (x, y) lands.
         std::pair<int, int> (*to)(int x, int y);
     };
     const Expect cases[] = {
-        {1, h, w, [](int x, int y) { return std::make_pair(h - 1 - y, x); }},
-        {2, w, h, [](int x, int y) { return std::make_pair(w - 1 - x, h - 1 - y); }},
-        {3, h, w, [](int x, int y) { return std::make_pair(y, w - 1 - x); }},
-        {4, w, h, [](int x, int y) { return std::make_pair(x, h - 1 - y); }},
-        {5, w, h, [](int x, int y) { return std::make_pair(w - 1 - x, y); }},
+        {RightAngle::Clockwise, h, w, [](int x, int y) { return std::make_pair(h - 1 - y, x); }},
+        {RightAngle::HalfTurn, w, h, [](int x, int y) { return std::make_pair(w - 1 - x, h - 1 - y); }},
+        {RightAngle::CounterClockwise, h, w, [](int x, int y) { return std::make_pair(y, w - 1 - x); }},
+        {RightAngle::UpsideDown, w, h, [](int x, int y) { return std::make_pair(x, h - 1 - y); }},
+        {RightAngle::Mirror, w, h, [](int x, int y) { return std::make_pair(w - 1 - x, y); }},
     };
     for (const Expect& e : cases) {
-        SCOPED_TRACE(e.code);
-        DibPtr dst(TransformRightAngle(e.code, src.get()));
+        SCOPED_TRACE(int(e.transform));
+        DibPtr dst(TransformRightAngle(e.transform, src.get()));
         ASSERT_TRUE(dst);
         ASSERT_EQ(DibWidth(dst.get()), e.width);
         ASSERT_EQ(DibHeight(dst.get()), e.height);
@@ -142,7 +143,7 @@ TEST(RightAngleTransforms, EveryCodeMovesPixelsByItsRule) {
                 EXPECT_EQ(Origin(dst.get(), tx, ty), std::make_pair(x, y));
             }
     }
-    DibPtr black(TransformRightAngle(9, src.get()));
+    DibPtr black(TransformRightAngle(RightAngle(9), src.get()));
     ASSERT_TRUE(black);
     EXPECT_EQ(DibWidth(black.get()), w);
     EXPECT_EQ(Blue(black.get(), 2, 1), 0);
@@ -153,15 +154,15 @@ TEST(RightAngleTransforms, LargePicturesCrossTileEdges) {
     DibPtr src(DibCreate(24, 131, 70));
     for (size_t i = 0; i < DibPixelBytes(src.get()); ++i)
         DibBits(src.get())[i] = uint8_t(i * 31 + 7);
-    DibPtr once(TransformRightAngle(1, src.get()));
-    DibPtr back(TransformRightAngle(3, once.get()));
+    DibPtr once(TransformRightAngle(RightAngle::Clockwise, src.get()));
+    DibPtr back(TransformRightAngle(RightAngle::CounterClockwise, once.get()));
     ASSERT_TRUE(back);
     for (int y = 0; y < 70; ++y)
         ASSERT_EQ(0, std::memcmp(DibPixelAddress(back.get(), 0, y),
                                  DibPixelAddress(src.get(), 0, y), 3 * 131))
             << y;
-    DibPtr half(TransformRightAngle(2, src.get()));
-    DibPtr twice(TransformRightAngle(1, once.get()));
+    DibPtr half(TransformRightAngle(RightAngle::HalfTurn, src.get()));
+    DibPtr twice(TransformRightAngle(RightAngle::Clockwise, once.get()));
     EXPECT_EQ(0, std::memcmp(DibBits(half.get()), DibBits(twice.get()), DibPixelBytes(half.get())));
 }
 

@@ -199,7 +199,7 @@ TEST_F(MimeBody, ImageMailLineByLine) {
         "This is a multi-part message in MIME format.",
         "",
         "---abcdefg",
-        "Content-Type: text/plain",
+        "Content-Type: text/plain; charset=Shift_JIS",
         "Content-Transfer-Encoding: 7Bit",
         "",
         "Hello phone",

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <functional>
 #include <future>
 #include <netinet/in.h>
@@ -490,6 +491,49 @@ TEST(SmtpDialogue, DeliverMailReportsEachOutcome) {
         const SmtpDelivery d = DeliverMail("127.0.0.1", port, mail, 5s);
         EXPECT_EQ(d.outcome, SmtpOutcome::ConnectFailed);
         EXPECT_EQ(d.errorText, "Unable to connect to server");
+    }
+}
+
+// Neither a silent server nor one that answers each reply just within the wait may hold a
+// sending: a cancel ends it at once, and the whole sending has its own bound.
+TEST(SmtpDialogue, CancelAndTheBoundOfTheWholeSending) {
+    {
+        Script s;
+        s.greeting = kSilence;
+        ScriptedServer server(s);
+        std::atomic<bool> cancel{false};
+        SmtpSettings settings;
+        settings.host = "127.0.0.1";
+        settings.port = server.port();
+        CMimeMail mail = TextMail();
+        auto sending =
+            std::async(std::launch::async, [&] { return DeliverMail(settings, mail, &cancel); });
+        EXPECT_EQ(sending.wait_for(200ms), std::future_status::timeout);
+        cancel = true;
+        ASSERT_EQ(sending.wait_for(5s), std::future_status::ready) << "the cancel was not seen";
+        const SmtpDelivery d = sending.get();
+        EXPECT_EQ(d.outcome, SmtpOutcome::Cancelled);
+        EXPECT_EQ(d.errorText, "Cancelled");
+    }
+    {
+        // Each reply takes 200 ms or more, well within the wait for it; five do not fit.
+        const std::string slow(20, kPause);
+        Script s;
+        s.greeting = slow + s.greeting;
+        s.helo = slow + s.helo;
+        s.mail = slow + s.mail;
+        s.data = slow + s.data;
+        s.dataEnd = slow + s.dataEnd;
+        ScriptedServer server(s);
+        SmtpSettings settings;
+        settings.host = "127.0.0.1";
+        settings.port = server.port();
+        settings.timeout = 5s;
+        settings.limit = 700ms;
+        CMimeMail mail = TextMail();
+        const SmtpDelivery d = DeliverMail(settings, mail);
+        EXPECT_NE(d.outcome, SmtpOutcome::Sent);
+        EXPECT_EQ(d.errorText, "Socket Error");
     }
 }
 

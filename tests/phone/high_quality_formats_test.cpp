@@ -167,12 +167,12 @@ TEST_F(HighQualityTest, FittedFormatIsTheLastEntry) {
     pipeline.SetBaseImage(PhotoLikePicture(96, 130), false);
     const FitResult fit = FitToLimit(pipeline.BaseImage(), Carrier::JSky);
     ASSERT_TRUE(fit.fits);
-    EXPECT_FALSE(pipeline.SetFittedFormat(OutputFormats()[3].code, 100)); // a classic code
-    ASSERT_TRUE(pipeline.SetFittedFormat(fit.code, fit.size));
+    EXPECT_FALSE(pipeline.SetFittedFormat(OutputFormats()[3].format, 100)); // a classic format
+    ASSERT_TRUE(pipeline.SetFittedFormat(fit.format, fit.size));
     EXPECT_EQ(pipeline.FormatCount(), 23);
     EXPECT_EQ(pipeline.SelectedFormat(), 22);
-    EXPECT_EQ(pipeline.FormatCode(), fit.code);
-    EXPECT_EQ(pipeline.FormatText(22), FittedFormatText(fit.code, fit.colorsUsed, fit.size));
+    EXPECT_EQ(pipeline.Format(), fit.format);
+    EXPECT_EQ(pipeline.FormatText(22), FittedFormatText(fit.format, fit.colorsUsed, fit.size));
     EXPECT_EQ(Saved(pipeline).size(), size_t(fit.size));
     const SizeCheckResult check = pipeline.CheckSize();
     EXPECT_EQ(check.size, fit.size);
@@ -186,15 +186,15 @@ TEST_F(HighQualityTest, FittedFormatIsTheLastEntry) {
         for (int x = 0; x < 40; ++x)
             std::fill_n(DibPixelAddress(work, x, y), 3, uint8_t((x * 37 + y * 11) % 256));
     pipeline.CommitWorkingCopy();
-    EXPECT_EQ(pipeline.FormatCode(), fit.code);
+    EXPECT_EQ(pipeline.Format(), fit.format);
     const std::string after = Saved(pipeline);
     EXPECT_EQ(pipeline.FormatText(22),
-              FittedFormatText(fit.code, pipeline.IsPng() ? ParsePng(after).paletteEntries : 0,
+              FittedFormatText(fit.format, pipeline.IsPng() ? ParsePng(after).paletteEntries : 0,
                                int64_t(after.size())));
     // Any list entry can be chosen again, and the fitted one after it.
     ASSERT_TRUE(pipeline.SelectFormat(4));
     ASSERT_TRUE(pipeline.SelectFormat(22));
-    EXPECT_EQ(pipeline.FormatCode(), fit.code);
+    EXPECT_EQ(pipeline.Format(), fit.format);
 }
 
 // Both photos at the three checked sizes, both carriers: within the limit, with exactly the
@@ -212,7 +212,7 @@ TEST_F(HighQualityTest, FitsStayWithinTheLimitAsSaved) {
                 const FitResult fit = FitToLimit(pipeline.BaseImage(), carrier);
                 ASSERT_TRUE(fit.fits);
                 EXPECT_LE(fit.size, rule.limit);
-                EXPECT_TRUE(rule.takesJpeg || FormatCodeKind(fit.code) == kFormatPng);
+                EXPECT_TRUE(rule.takesJpeg || fit.format.IsPng());
                 ASSERT_TRUE(pipeline.SetFittedFormat(fit));
                 const std::string saved = Saved(pipeline);
                 EXPECT_EQ(saved, std::string(fit.file->begin(), fit.file->end()));
@@ -249,8 +249,8 @@ TEST_F(HighQualityTest, FittedFileServesItsOwnBaseOnly) {
     pipeline.CommitWorkingCopy();
     const std::string edited = ReadFileBytes(pipeline.TempOutputPath());
     OutputPipeline fresh(PhoneSettings{80, 80, 22, 3});
-    fresh.SetBaseImage(DibPtr(DibDuplicate(pipeline.BaseImage(), nullptr)), false);
-    ASSERT_TRUE(fresh.SetFittedFormat(fit.code, fit.size));
+    fresh.SetBaseImage(DibDuplicate(pipeline.BaseImage(), nullptr), false);
+    ASSERT_TRUE(fresh.SetFittedFormat(fit.format, fit.size));
     EXPECT_EQ(edited, ReadFileBytes(fresh.TempOutputPath()));
     EXPECT_NE(edited, file);
 
@@ -324,7 +324,7 @@ TEST(FitToLimit, StopsWhenToldAndOtherwiseRepeats) {
     const FitResult again = FitToLimit(photo.get(), Carrier::JSky);
     ASSERT_TRUE(first.fits && again.fits);
     EXPECT_FALSE(first.cancelled);
-    EXPECT_EQ(first.code, again.code);
+    EXPECT_EQ(first.format, again.format);
     EXPECT_EQ(first.psnr, again.psnr);
     EXPECT_EQ(*first.file, *again.file);
     EXPECT_EQ(first.baseFingerprint, BaseFingerprint(photo.get()));
@@ -335,8 +335,8 @@ TEST(FitToLimit, KindsCanBeRestricted) {
     const FitResult png = FitToLimit(photo.get(), Carrier::JSky, FitKinds{true, false});
     const FitResult jpeg = FitToLimit(photo.get(), Carrier::JSky, FitKinds{false, true});
     ASSERT_TRUE(png.fits && jpeg.fits);
-    EXPECT_EQ(FormatCodeKind(png.code), kFormatPng);
-    EXPECT_EQ(FormatCodeKind(jpeg.code), kFormatJpeg);
+    EXPECT_TRUE(png.format.IsPng());
+    EXPECT_TRUE(jpeg.format.IsJpeg());
     const FitResult both = FitToLimit(photo.get(), Carrier::JSky);
     EXPECT_EQ(both.psnr, std::max(png.psnr, jpeg.psnr));
     EXPECT_FALSE(FitToLimit(photo.get(), Carrier::EZweb, FitKinds{false, true}).fits);

@@ -100,29 +100,36 @@ TEST(ProfileSelection, FindByName) {
     EXPECT_EQ(FindProfileByName("J-SH04", 80, 80), -1);
 }
 
-TEST(OutputFormats, ListCodes) {
+TEST(OutputFormats, ListEntries) {
     const auto formats = OutputFormats();
     ASSERT_EQ(formats.size(), 22u);
     EXPECT_STREQ(formats[kDefaultFormatIndex].text, "PNG 最適化 12色");
-    EXPECT_EQ(formats[0].code, 0x11u | 16u << 16);
-    EXPECT_EQ(formats[9].code, 0x21u | 256u << 16);
-    EXPECT_EQ(formats[10].code, 0x01u);
+    const OutputFormat& grey16 = formats[0].format;
+    EXPECT_TRUE(grey16.IsPng() && grey16.grey && !grey16.webPalette);
+    EXPECT_EQ(grey16.colors, 16);
+    const OutputFormat& webSafe = formats[9].format;
+    EXPECT_TRUE(webSafe.IsPng() && webSafe.webPalette && !webSafe.grey);
+    EXPECT_EQ(webSafe.colors, 256);
+    EXPECT_EQ(formats[10].format, OutputFormat::Png(0));
     const int qualities[4] = {50, 65, 75, 90};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(FormatCodeKind(formats[11 + i].code), kFormatJpeg);
-        EXPECT_EQ(FormatCodeValue(formats[11 + i].code), qualities[i]);
+        const OutputFormat& jpeg = formats[size_t(11 + i)].format;
+        EXPECT_TRUE(jpeg.IsJpeg());
+        EXPECT_EQ(jpeg.colors, 0);
+        // Classic coding: the library's tables, no optimisation, subsampled colour.
+        EXPECT_EQ(jpeg.jpeg, JpegSettings{qualities[i]});
     }
     EXPECT_EQ(FindFormatByText("JPEG 90%"), 14);
-    // The high-quality palettes follow, marked in the spare bits.
+    // The high-quality palettes follow.
     const int counts[7] = {8, 12, 16, 32, 64, 128, 256};
     for (int i = 0; i < 7; ++i) {
-        const uint32_t code = formats[size_t(kClassicFormatCount + i)].code;
-        EXPECT_EQ(code, 0x41u | 100u << 8 | uint32_t(counts[i]) << 16);
+        const OutputFormat& format = formats[size_t(kClassicFormatCount + i)].format;
+        EXPECT_EQ(format, OutputFormat::HighQualityPng(counts[i], 100));
         EXPECT_EQ(formats[size_t(kClassicFormatCount + i)].text,
                   "PNG 高画質 " + std::to_string(counts[i]) + "色");
     }
     for (int i = 0; i < kClassicFormatCount; ++i)
-        EXPECT_FALSE(IsHighQualityFormat(formats[size_t(i)].code));
+        EXPECT_FALSE(formats[size_t(i)].format.highQuality);
     EXPECT_EQ(FindFormatByText("JPEG 100%"), -1);
 }
 

@@ -65,7 +65,7 @@ TEST(MakeBaseImage, ResamplesTheSelectionOnly) {
 TEST(ResamplingChoice, AutoFollowsTheFormatAndNamesRoundTrip) {
     const auto formats = OutputFormats();
     for (size_t i = 0; i < formats.size(); ++i)
-        EXPECT_EQ(ResolveResampling(ResamplingChoice::Auto, !IsHighQualityFormat(formats[i].code)),
+        EXPECT_EQ(ResolveResampling(ResamplingChoice::Auto, !formats[i].format.highQuality),
                   i < size_t(kClassicFormatCount) ? Resampling::Classic : Resampling::Area)
             << i;
     for (ResamplingChoice c : {ResamplingChoice::Auto, ResamplingChoice::Classic,

@@ -1,7 +1,7 @@
 #include "image/loaders.h"
-#include "ui/qtimage/dib_clipboard.h"
-#include "ui/qtimage/dib_painter.h"
-#include "ui/qtimage/dib_qimage.h"
+#include "qtimage/dib_clipboard.h"
+#include "qtimage/dib_painter.h"
+#include "qtimage/dib_qimage.h"
 
 #include "common/test_pictures.h"
 #include "common/test_support.h"
@@ -98,7 +98,7 @@ TEST(QImageConversion, PaletteAndSixteenBitBitmaps) {
     mono.setColorTable({qRgb(0, 0, 0), qRgb(10, 200, 30)});
     mono.fill(0);
     mono.setPixel(8, 1, 1);
-    dib.reset(DibFromDeviceBitmap(mono));
+    dib = DibFromDeviceBitmap(mono);
     ASSERT_TRUE(dib);
     EXPECT_EQ(DibBitCount(dib.get()), 1);
     EXPECT_EQ(DibToQImage(dib.get()).pixel(8, 1), qRgb(10, 200, 30));
@@ -108,7 +108,7 @@ TEST(QImageConversion, PaletteAndSixteenBitBitmaps) {
     QImage rgb16(2, 1, QImage::Format_RGB16);
     rgb16.setPixel(0, 0, qRgb(0, 0xFC, 0));
     rgb16.setPixel(1, 0, qRgb(0xF8, 0, 0xF8));
-    dib.reset(DibFromDeviceBitmap(rgb16));
+    dib = DibFromDeviceBitmap(rgb16);
     ASSERT_TRUE(dib);
     EXPECT_EQ(DibBitCount(dib.get()), 16);
     EXPECT_EQ(DibToQImage(dib.get()).pixel(0, 0), qRgb(0, 0xFC, 0));
@@ -196,7 +196,7 @@ TEST(Clipboard, RoundTripKeepsThePictureAndOffersBothForms) {
     auto* foreign = new QMimeData;
     foreign->setImageData(DibToQImage(dib.get()));
     clipboard->setMimeData(foreign);
-    back.reset(DibFromClipboard());
+    back = DibFromClipboard();
     ASSERT_TRUE(back);
     DibPtr wide(DibConvertDepth(back.get(), 24));
     EXPECT_TRUE(SamePixels(wide.get(), dib.get()));
@@ -205,7 +205,7 @@ TEST(Clipboard, RoundTripKeepsThePictureAndOffersBothForms) {
     DibPtr four(DibCreate(4, 3, 2));
     DibBits(four.get())[0] = 0x9C;
     ASSERT_EQ(DibToClipboard(four.get()), 1);
-    back.reset(DibFromClipboard());
+    back = DibFromClipboard();
     ASSERT_TRUE(back);
     EXPECT_EQ(DibBitCount(back.get()), 24);
     EXPECT_EQ(DibToQImage(back.get()).pixel(0, 1), qRgb(255, 0, 0));
@@ -213,7 +213,7 @@ TEST(Clipboard, RoundTripKeepsThePictureAndOffersBothForms) {
     broken->setData("image/bmp", "BM garbage");
     broken->setImageData(DibToQImage(dib.get()));
     clipboard->setMimeData(broken);
-    back.reset(DibFromClipboard());
+    back = DibFromClipboard();
     EXPECT_TRUE(back);
 
     clipboard->setText("no picture");

@@ -1,7 +1,9 @@
+#include "phone/phone_image_document.h"
 #include "tests/common/qt_test_support.h"
 #include "ui/color_selector.h"
 #include "ui/color_swatch.h"
 #include "ui/control_edges.h"
+#include "ui/document_signals.h"
 #include "ui/hls_color.h"
 #include "ui/output_panel.h"
 
@@ -105,7 +107,9 @@ private slots:
     }
 
     void picksLandInTheSwatchAndTheReadout() {
-        COutputPanel panel;
+        PhoneImageDocument document;
+        DocumentSignals notifier(&document);
+        COutputPanel panel(&notifier);
         CColorSelector* selector = panel.ColorSelector();
         // The panel starts on black.
         QCOMPARE(panel.Swatch()->Color(), MakeColorWord(0, 0, 0));

@@ -1,3 +1,4 @@
+#include "phone/phone_image_document.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "ui/command_ids.h"
@@ -6,7 +7,8 @@
 #include "ui/main_frame.h"
 #include "ui/source_view.h"
 
-#include "app/program_paths.h"
+#include "desktop/program_paths.h"
+#include "plugins/plugin_host.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -99,10 +101,10 @@ private slots:
         QVERIFY(!lock->isChecked());
         QCOMPARE(lock->shortcut(), QKeySequence("Ctrl+L"));
         lock->trigger();
-        QVERIFY(frame.SourceView()->AspectLock());
+        QVERIFY(frame.Document().AspectLock());
         QVERIFY(lock->isChecked());
         frame.RunCommand(kAspectLock);
-        QVERIFY(!frame.SourceView()->AspectLock());
+        QVERIFY(!frame.Document().AspectLock());
         QVERIFY(!lock->isChecked());
     }
 
@@ -176,12 +178,13 @@ private slots:
         frame.RunCommand(kUpdateInfo);
         frame.RunCommand(kOpenPluginFolder);
         QDesktopServices::unsetUrlHandler("file");
-        QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(HelpFilePath()),
-                                            QUrl::fromLocalFile(PluginPagePath()),
-                                            QUrl::fromLocalFile(TransferPagePath()),
-                                            QUrl::fromLocalFile(UpdatePagePath()),
-                                            QUrl::fromLocalFile(PluginFolderPath())}));
-        QVERIFY(QFileInfo(PluginFolderPath()).isDir());
+        const QString plugins = QString::fromStdString(PluginFolderBesideExecutable());
+        QCOMPARE(
+            catcher.urls,
+            QList<QUrl>({QUrl::fromLocalFile(HelpFilePath()), QUrl::fromLocalFile(PluginPagePath()),
+                         QUrl::fromLocalFile(TransferPagePath()),
+                         QUrl::fromLocalFile(UpdatePagePath()), QUrl::fromLocalFile(plugins)}));
+        QVERIFY(QFileInfo(plugins).isDir());
     }
 
     void statusBarShowsTheStatusHalfWhileHovered() {

@@ -1,8 +1,8 @@
+#include "phone/dot_edit_geometry.h"
 #include "phone/output_pipeline.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/common/test_pictures.h"
 #include "ui/command_ids.h"
-#include "ui/dot_edit_geometry.h"
 #include "ui/dot_edit_view.h"
 
 #include <QScrollBar>
@@ -31,7 +31,7 @@ struct Editor {
 
     Editor(DibPtr picture, int cw, int ch, int zoomCommand = kZoom6) {
         pipeline.SetBaseImage(std::move(picture), false);
-        view.SetPipeline(&pipeline);
+        view.SetPhoneImage(&pipeline);
         view.HandleCommand(zoomCommand);
         const PackedDib* w = pipeline.WorkingCopy();
         const int z = view.Zoom();
@@ -72,55 +72,6 @@ QRgb GrabbedAt(QWidget* w, int x, int y) {
 class DotEditTest : public QObject {
     Q_OBJECT
 private slots:
-    void geometry() {
-        const DotEditGeometry big = ComputeDotEditGeometry(100, 100, 6, 500, 500, 0, 0);
-        QCOMPARE(big.extentX, 624);
-        QCOMPARE(big.extentY, 624);
-        QCOMPARE(QPoint(big.originX, big.originY), QPoint(12, 12));
-        QVERIFY(NeededScrollBars(big, 500, 500).horizontal);
-        QVERIFY(NeededScrollBars(big, 500, 500).vertical);
-        const DotEditGeometry scrolled = ComputeDotEditGeometry(100, 100, 6, 500, 500, 30, 7);
-        QCOMPARE(QPoint(scrolled.originX, scrolled.originY), QPoint(-18, 5));
-
-        const DotEditGeometry small = ComputeDotEditGeometry(40, 30, 3, 300, 200, 0, 0);
-        QCOMPARE(QPoint(small.originX, small.originY), QPoint(90, 55));
-        QVERIFY(!NeededScrollBars(small, 300, 200).horizontal);
-        QVERIFY(!NeededScrollBars(small, 300, 200).vertical);
-        // Only the direction that does not fit gets a bar (and is not centred).
-        const DotEditGeometry wide = ComputeDotEditGeometry(100, 10, 3, 200, 200, 0, 0);
-        QVERIFY(NeededScrollBars(wide, 200, 200).horizontal);
-        QVERIFY(!NeededScrollBars(wide, 200, 200).vertical);
-        QCOMPARE(QPoint(wide.originX, wide.originY), QPoint(6, 85));
-
-        int ix = -1, iy = -1;
-        QVERIFY(!ScreenToPixel(small, 89, 60, &ix, &iy)); // one pixel left: not column 0
-        QVERIFY(!ScreenToPixel(small, 100, 54, &ix, &iy));
-        QVERIFY(ScreenToPixel(small, 90, 55, &ix, &iy));
-        QCOMPARE(QPoint(ix, iy), QPoint(0, 0));
-        QVERIFY(ScreenToPixel(small, 90 + 119, 55 + 89, &ix, &iy));
-        QCOMPARE(QPoint(ix, iy), QPoint(39, 29));
-        QVERIFY(!ScreenToPixel(small, 90 + 120, 60, &ix, &iy));
-        QVERIFY(!ScreenToPixel(small, 100, 55 + 90, &ix, &iy));
-
-        const ImageRect foot = FootprintRect(small, 1, 2, 2);
-        QCOMPARE(foot, (ImageRect{90 - 3, 55, 90 - 3 + 15, 55 + 15}));
-    }
-
-    void toolChangeRule() {
-        ToolState s{kPen, 0};
-        ChangeTool(&s, kPen);
-        QCOMPARE(s.previous, 0);
-        ChangeTool(&s, kEyedropper);
-        QCOMPARE(s.current, int(kEyedropper));
-        QCOMPARE(s.previous, int(kPen));
-        ChangeTool(&s, kPen); // back to the previous tool: it stays the previous one
-        QCOMPARE(s.current, int(kPen));
-        QCOMPARE(s.previous, int(kPen));
-        ChangeTool(&s, kFill);
-        ChangeTool(&s, kHand);
-        QCOMPARE(s.previous, int(kFill));
-    }
-
     void scrollBarsAndPainting() {
         {
             Editor e(SolidPicture(100, 100, kRed), 500, 500);
@@ -307,7 +258,7 @@ private slots:
     void noWorkingCopyIgnoresEverything() {
         OutputPipeline pipeline;
         CDotEditView view;
-        view.SetPipeline(&pipeline);
+        view.SetPhoneImage(&pipeline);
         view.resize(200, 200);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));

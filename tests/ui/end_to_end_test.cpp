@@ -1,14 +1,16 @@
 // The whole road of a photo: open, select, every output format, save, mail, serve.
-#include "app/settings_store.h"
+#include "desktop/mail_settings.h"
+#include "desktop/settings_store.h"
 #include "phone/formats.h"
+#include "phone/phone_image_document.h"
 #include "tests/common/png_info.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/ui/delivery_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "tests/ui/smtp_sink.h"
 #include "ui/command_ids.h"
+#include "ui/document_signals.h"
 #include "ui/mail_send_dialog.h"
-#include "ui/mail_settings.h"
 #include "ui/main_frame.h"
 #include "ui/output_panel.h"
 #include "ui/source_view.h"
@@ -86,26 +88,26 @@ private slots:
         frame.RunCommand(kOpen);
         QCOMPARE(frame.DocumentName(), QString("kite-2560x1600.jpg"));
         COutputPanel* panel = frame.OutputPanel();
-        QVERIFY(panel->HasOutputImage());
+        QVERIFY(frame.Document().Pipeline().OutputImage());
 
         // Drag a selection inside the picture.
         CSourceView* view = frame.SourceView();
         const ImageRect shown = view->Layout().rect;
         const QPoint from(shown.left + shown.Width() / 4, shown.top + shown.Height() / 4);
         const QPoint to(shown.left + shown.Width() / 2, shown.top + shown.Height() * 3 / 4);
-        QSignalSpy outputs(panel, &COutputPanel::outputChanged);
+        QSignalSpy outputs(frame.Signals(), &DocumentSignals::outputChanged);
         QTest::mousePress(view, Qt::LeftButton, {}, from);
         QTest::mouseMove(view, (from + to) / 2);
         QTest::mouseMove(view, to);
         QTest::mouseRelease(view, Qt::LeftButton, {}, to);
         QVERIFY(outputs.count() > 0);
-        const ImageRect picked = view->SelectionPixels();
+        const ImageRect picked = frame.Document().Selection();
         QVERIFY(picked.Width() < 2560 && picked.Height() < 1600);
 
         // Every format, saved under the name the dialog proposes.
         for (int i = 0; i < panel->Formats()->count(); ++i) {
             panel->Formats()->setCurrentIndex(i);
-            const bool png = panel->Pipeline().IsPng();
+            const bool png = frame.Document().Pipeline().IsPng();
             prompts.saveAnswers.append(
                 {dir.filePath(QStringLiteral("format%1").arg(i)), png ? 1 : 2});
             frame.RunCommand(kSave);
@@ -114,14 +116,14 @@ private slots:
             const QByteArray bytes = FileBytes(written);
             QVERIFY2(!bytes.isEmpty(), qPrintable(written));
             const QImage read = QImage::fromData(bytes);
-            const PackedDib* output = panel->OutputImage();
+            const PackedDib* output = frame.Document().Pipeline().OutputImage();
             QCOMPARE(read.size(), QSize(DibWidth(output), DibHeight(output)));
             if (png) {
                 const testsupport::PngInfo info = testsupport::ParsePng(bytes.toStdString());
                 QVERIFY(info.valid);
-                const int colours = panel->Pipeline().ColorCount();
+                const int colours = frame.Document().Pipeline().ColorCount();
                 // The high-quality formats write only the colours used.
-                if (IsHighQualityFormat(panel->Pipeline().FormatCode()))
+                if (frame.Document().Pipeline().Format().highQuality)
                     QVERIFY(info.paletteEntries >= 1 && info.paletteEntries <= colours);
                 else
                     QCOMPARE(info.paletteEntries, colours == 0 ? 0 : colours <= 16 ? 16 : 256);

@@ -1,5 +1,6 @@
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
 #include "image/transform.h"
+#include "phone/phone_image_document.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/common/test_pictures.h"
 #include "tests/ui/fake_prompts.h"
@@ -49,11 +50,11 @@ struct Frame {
     FakePrompts prompts;
     CMainFrame frame{&prompts};
     Frame(int width = 120, int height = 90) {
-        frame.SourceView()->SetPicture(testsupport::GradientPicture(width, height));
+        frame.Document().SetPicture(testsupport::GradientPicture(width, height));
         frame.show();
         (void)QTest::qWaitForWindowExposed(&frame);
     }
-    const PackedDib* Picture() const { return frame.SourceView()->Picture(); }
+    const PackedDib* Picture() const { return frame.Document().Picture(); }
     CDotEditView* editor() const { return frame.DotEditor(); }
     QPoint At(int x, int y) const {
         const DotEditGeometry g = editor()->Geometry();
@@ -74,7 +75,7 @@ private slots:
 
     void dotEditModeEditsThePhonePicture() {
         Frame f;
-        QVERIFY(f.frame.OutputPanel()->HasOutputImage());
+        QVERIFY(f.frame.Document().Pipeline().OutputImage());
         f.frame.RunCommand(kDotEdit);
         QCOMPARE(f.frame.Mode(), int(kDotEdit));
         QVERIFY(f.editor()->isVisible());
@@ -86,7 +87,7 @@ private slots:
         QVERIFY(f.frame.Action(kTolerance20)->isChecked());
         QVERIFY(!f.frame.Action(kUndo)->isEnabled());
 
-        OutputPipeline& pipeline = f.frame.OutputPanel()->Pipeline();
+        const OutputPipeline& pipeline = f.frame.Document().Pipeline();
         const PackedDib* working = pipeline.WorkingCopy();
         DibPtr before(DibDuplicate(working, nullptr));
 
@@ -104,7 +105,7 @@ private slots:
         // A stroke, through the menu commands, then undo from the frame.
         f.frame.RunCommand(kPenSize1);
         f.Click(f.At(5, 5));
-        QCOMPARE(PixelAt(f.frame.OutputPanel()->Pipeline().WorkingCopy(), 5, 5), picked);
+        QCOMPARE(PixelAt(f.frame.Document().Pipeline().WorkingCopy(), 5, 5), picked);
         QVERIFY(f.frame.Action(kUndo)->isEnabled());
         f.frame.RunCommand(kUndo);
         QVERIFY(SamePixels(pipeline.WorkingCopy(), before.get()));
@@ -181,7 +182,7 @@ private slots:
         DibPtr expected(
             ApplyPixelOperation(before.get(), nullptr, RgbOffsetOp, OffsetsParam(offsets)));
         QVERIFY(SamePixels(f.Picture(), expected.get()));
-        QCOMPARE(PixelAt(f.frame.OutputPanel()->Pipeline().BaseImage(), 0, 0)[0], uint8_t(255));
+        QCOMPARE(PixelAt(f.frame.Document().Pipeline().BaseImage(), 0, 0)[0], uint8_t(255));
     }
 
     void captureIsIgnoredUnderAnAdjustDialog() {

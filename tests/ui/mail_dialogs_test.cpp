@@ -1,22 +1,26 @@
-#include "app/settings_store.h"
+#include "desktop/mail_password.h"
+#include "desktop/mail_settings.h"
+#include "desktop/settings_store.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/ui/delivery_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "tests/ui/smtp_sink.h"
 #include "ui/mail_account_dialog.h"
 #include "ui/mail_delivery.h"
+#include "ui/mail_progress_dialog.h"
 #include "ui/mail_send_dialog.h"
-#include "ui/mail_settings.h"
 #include "ui/recipient_history.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -58,6 +62,9 @@ QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArra
 class MailDialogsTest : public QObject {
     Q_OBJECT
 private slots:
+    // No secret service answers here, whatever the machine runs: the password goes to the
+    // settings file, and no test depends on a keyring.
+    void initTestCase() { qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"); }
     void init() { QFile::remove(UserSettingsPath()); }
 
     void accountDialogRefusesMissingFieldsInOrder() {
@@ -347,6 +354,137 @@ private slots:
         // The result posted by the finished exchange finds nobody and is dropped.
         QCoreApplication::processEvents();
         QVERIFY(prompts.messages.isEmpty());
+    }
+
+    void accountDialogStoresSecurityAndLogin() {
+        FakePrompts prompts;
+        // A classic account whose server names its port in the SMTP setting.
+        StoreMailAccount({"me@example.com", "mail.example.com:2525", "pop.example.com", ""});
+        QElapsedTimer clock;
+        clock.start();
+        CMailAccountDlg dialog(&prompts);
+        // The absent secret store is noticed at once, not after the whole wait.
+        QVERIFY(clock.elapsed() < kSecretStoreWait.count());
+        QVERIFY(dialog.PasswordNote()->text().contains("設定ファイル"));
+        QCOMPARE(dialog.SmtpEdit()->text(), QString("mail.example.com"));
+        QCOMPARE(dialog.PortEdit()->text(), QString("2525"));
+        QCOMPARE(dialog.SecurityBox()->currentIndex(), 0);
+
+        // The usual set-ups in one step; a port of the user's own stays.
+        dialog.SecurityBox()->setCurrentIndex(2);
+        QCOMPARE(dialog.PortEdit()->text(), QString("2525"));
+        dialog.SecurityBox()->setCurrentIndex(0);
+        QCOMPARE(dialog.PortEdit()->text(), QString("2525"));
+        dialog.PortEdit()->setText("25");
+        dialog.SecurityBox()->setCurrentIndex(2);
+        QCOMPARE(dialog.PortEdit()->text(), QString("465"));
+        dialog.SecurityBox()->setCurrentIndex(1);
+        QCOMPARE(dialog.PortEdit()->text(), QString("587"));
+
+        // A login only over a protected connection.
+        dialog.PassEdit()->setText("pa55");
+        dialog.UserEdit()->setText("taro");
+        dialog.SecurityBox()->setCurrentIndex(0);
+        dialog.PortEdit()->setText("587");
+        dialog.accept();
+        QCOMPARE(
+            prompts.messages,
+            QStringList{"ユーザー名を使うときは、保護に STARTTLS か SSL/TLS を選んでください。"});
+        QVERIFY(dialog.result() != QDialog::Accepted);
+        dialog.SecurityBox()->setCurrentIndex(1);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        const MailAccount stored = LoadMailAccount();
+        QCOMPARE(stored.smtp, QString("mail.example.com"));
+        QCOMPARE(stored.port, 587);
+        QCOMPARE(stored.security, SmtpSecurity::StartTls);
+        QCOMPARE(stored.user, QString("taro"));
+        QCOMPARE(stored.pass, QString("pa55"));
+        // Neither group nor others may read the password.
+        QCOMPARE(int(QFile::permissions(UserSettingsPath()) & 0x00FF), 0);
+        const SmtpSettings settings = MailSmtpSettings(stored, "pa55");
+        QCOMPARE(settings.port, 587);
+        QCOMPARE(settings.user, std::string("taro"));
+    }
+
+    void secureSendingThroughTheDialogs() {
+        START_SMTP_SINK_WITH(sink, (QStringList{"--starttls", "--auth", "taro:pa55"}));
+        // The run's own authority stands in for the system's store.
+        qputenv("SSL_CERT_FILE", QFile::encodeName(sink.CaFile()));
+        FakePrompts prompts;
+        {
+            CMailAccountDlg account(&prompts);
+            account.FromEdit()->setText("me@example.com");
+            account.SmtpEdit()->setText("127.0.0.1");
+            account.PopEdit()->setText("pop.example.com");
+            account.SecurityBox()->setCurrentIndex(1);
+            account.PortEdit()->setText(QString::number(sink.Port()));
+            account.UserEdit()->setText("taro");
+            account.PassEdit()->setText("pa55");
+            account.accept();
+            QCOMPARE(account.result(), int(QDialog::Accepted));
+        }
+        ImageCopy copy(true);
+        {
+            CMailSendDlg dialog(copy.path, "/", &prompts);
+            dialog.show();
+            dialog.RecipientBox()->setEditText("to@example.com");
+            dialog.Send();
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 20000);
+            QCOMPARE(prompts.messages, QStringList{"送信完了しました。"});
+        }
+        QVERIFY(sink.WaitForMessage(1));
+        QCOMPARE(sink.Read(1, "part1"), FileBytes(copy.path));
+        const QByteArray received = sink.Received();
+        QVERIFY(received.indexOf("AUTH") > received.indexOf("STARTTLS\r\n"));
+
+        // A server that does not offer STARTTLS never hears of the login.
+        START_SMTP_SINK_WITH(plain, (QStringList{"--auth", "taro:pa55"}));
+        MailAccount account = LoadMailAccount();
+        account.port = plain.Port();
+        StoreMailAccount(account);
+        prompts.messages.clear();
+        {
+            CMailSendDlg dialog(copy.path, "/", &prompts);
+            dialog.show();
+            dialog.RecipientBox()->setEditText("to@example.com");
+            dialog.Send();
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 20000);
+        }
+        qunsetenv("SSL_CERT_FILE");
+        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY2(prompts.messages[0].startsWith("The server does not offer STARTTLS"),
+                 qPrintable(prompts.messages[0]));
+        QVERIFY(plain.Received().startsWith("EHLO "));
+        QVERIFY(!plain.Received().contains("AUTH"));
+    }
+
+    void cancelEndsASendingToASilentServer() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+        SetAccount("me@example.com", QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
+        ImageCopy copy(true);
+        FakePrompts prompts;
+        CMailSendDlg dialog(copy.path, "/", &prompts);
+        dialog.show();
+        dialog.RecipientBox()->setEditText("to@example.com");
+        dialog.BodyEdit()->setPlainText("not sent");
+        dialog.Send();
+        // Under way: shown once the sending has lasted a moment, with its Cancel usable.
+        QTRY_VERIFY(dialog.Delivery()->Progress() && dialog.Delivery()->Progress()->isVisible());
+        QPushButton* cancel = dialog.Delivery()->Progress()->CancelButton();
+        QVERIFY(cancel->isEnabled() && !dialog.isEnabled());
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QTRY_VERIFY(!dialog.Delivery()->IsRunning());
+        QVERIFY(clock.elapsed() < 1000);
+        QCOMPARE(prompts.messages, QStringList{"送信を中止しました。"});
+        QVERIFY(!dialog.Delivery()->Progress());
+        // Back to the dialog, to change something and send again; nothing was stored.
+        QVERIFY(dialog.isVisible() && dialog.isEnabled());
+        QVERIFY(StoredEmail("BODY").isEmpty());
     }
 
     void smtpSettingMayNameAPort() {

@@ -1,4 +1,5 @@
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
+#include "phone/phone_image_document.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "ui/command_ids.h"
@@ -29,7 +30,7 @@ private slots:
         QCOMPARE(CMainFrame::DefaultPictureFolder(), home);
         QCOMPARE(frame.LoadFolder(), home);
         QCOMPARE(frame.SaveFolder(), home);
-        QVERIFY(!frame.SourceView()->AspectLock());
+        QVERIFY(!frame.Document().AspectLock());
         QCOMPARE(frame.DocumentName(), QString("新規携帯画像"));
         QCOMPARE(frame.Mode(), int(kAreaSelect));
         QCOMPARE(frame.dockWidgetArea(frame.OutputBar()), Qt::LeftDockWidgetArea);
@@ -57,7 +58,7 @@ private slots:
         }
         FakePrompts prompts;
         CMainFrame frame(&prompts);
-        QVERIFY(frame.SourceView()->AspectLock());
+        QVERIFY(frame.Document().AspectLock());
         QVERIFY(frame.Action(kAspectLock)->isChecked());
         QCOMPARE(frame.SaveFolder(), QString("/tmp/saved/"));
     }
@@ -75,11 +76,11 @@ private slots:
         const QString home = QDir::homePath() + "/";
         QCOMPARE(frame.LoadFolder(), home);
         QCOMPARE(frame.SaveFolder(), home);
-        QVERIFY(!frame.SourceView()->AspectLock());
+        QVERIFY(!frame.Document().AspectLock());
         COutputPanel* panel = frame.OutputPanel();
         QCOMPARE(panel->Profiles()->currentIndex(), 0);
         QCOMPARE(panel->Profiles()->itemText(0), QString("カスタムサイズ 80x80"));
-        QCOMPARE(panel->TargetWidth(), 80);
+        QCOMPARE(frame.Document().TargetWidth(), 80);
         QCOMPARE(panel->Formats()->currentIndex(), 3);
         // A huge count reads the ten entries the history holds, at once.
         const QStringList history = LoadRecipientHistory();
@@ -137,8 +138,8 @@ private slots:
     void customSizeGoesToThePanel() {
         FakePrompts prompts;
         CMainFrame frame(&prompts);
-        QCOMPARE(frame.OutputPanel()->CustomWidth(), 80);
-        QCOMPARE(frame.OutputPanel()->CustomHeight(), 80);
+        QCOMPARE(frame.Document().Profile().CustomWidth(), 80);
+        QCOMPARE(frame.Document().Profile().CustomHeight(), 80);
     }
 };
 

@@ -1,5 +1,6 @@
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
 #include "image/dib.h"
+#include "phone/phone_image_document.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "ui/command_ids.h"
@@ -54,8 +55,8 @@ private slots:
         QCOMPARE(panel->Formats()->count(), 22);
         QCOMPARE(panel->Formats()->itemText(21), QString("PNG 高画質 256色"));
         QCOMPARE(panel->Formats()->currentText(), QString("PNG 最適化 12色"));
-        QCOMPARE(panel->TargetWidth(), 80);
-        QVERIFY(!panel->HasOutputImage());
+        QCOMPARE(frame.Document().TargetWidth(), 80);
+        QVERIFY(!frame.Document().Pipeline().OutputImage());
         QCOMPARE(panel->PhonePicture().size(), QSize(193, 472));
     }
 
@@ -77,21 +78,21 @@ private slots:
         frame.RunCommand(kCustomSize);
         QCOMPARE(panel->Profiles()->currentIndex(), 0);
         QCOMPARE(panel->Profiles()->itemText(0), QString("カスタムサイズ 180x20"));
-        QCOMPARE(panel->TargetWidth(), 180);
-        QCOMPARE(panel->TargetHeight(), 20);
+        QCOMPARE(frame.Document().TargetWidth(), 180);
+        QCOMPARE(frame.Document().TargetHeight(), 20);
         QCOMPARE(frame.windowTitle(), QString("モコア カスタムサイズ 180x20  [180 x 20]"));
 
         // Cancel changes nothing.
         QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
         frame.RunCommand(kCustomSize);
-        QCOMPARE(panel->CustomWidth(), 180);
+        QCOMPARE(frame.Document().Profile().CustomWidth(), 180);
     }
 
     void choicesAreRememberedAtExit() {
         {
             FakePrompts prompts;
             CMainFrame frame(&prompts);
-            frame.OutputPanel()->SetCustomSize(100, 50);
+            frame.Document().SetCustomSize(100, 50);
             frame.OutputPanel()->Profiles()->setCurrentIndex(1);
             frame.OutputPanel()->Formats()->setCurrentIndex(13);
         }
@@ -103,17 +104,13 @@ private slots:
         }
         FakePrompts prompts;
         CMainFrame frame(&prompts);
-        QCOMPARE(frame.OutputPanel()->TargetWidth(), 48);
-        QCOMPARE(frame.OutputPanel()->TargetHeight(), 35);
+        QCOMPARE(frame.Document().TargetWidth(), 48);
+        QCOMPARE(frame.Document().TargetHeight(), 35);
         QCOMPARE(frame.OutputPanel()->Formats()->currentText(), QString("JPEG 80%"));
         QCOMPARE(frame.OutputPanel()->Profiles()->itemText(0), QString("カスタムサイズ 100x50"));
     }
 
     void previewCentresTheOutputInTheScreenArea() {
-        QCOMPARE(ScreenAreaPosition(120, 160), QPoint(35, 60));
-        QCOMPARE(ScreenAreaPosition(130, 140), QPoint(30, 70));
-        QCOMPARE(ScreenAreaPosition(131, 141), QPoint(30, 70)); // halves truncate toward zero
-
         QTemporaryDir dir;
         FakePrompts prompts;
         CMainFrame frame(&prompts);
@@ -124,7 +121,7 @@ private slots:
         frame.OpenPictureFile(MakePicture(dir, "p.png", 200, 200));
         const QImage preview = frame.OutputPanel()->Preview()->grab().toImage();
         // 80 x 80 target at (55, 100): red outline under the output, output inside.
-        const PackedDib* output = frame.OutputPanel()->OutputImage();
+        const PackedDib* output = frame.Document().Pipeline().OutputImage();
         QVERIFY(output);
         QCOMPARE(QSize(DibWidth(output), DibHeight(output)), QSize(80, 80));
         const QImage phone = frame.OutputPanel()->PhonePicture();
@@ -137,7 +134,7 @@ private slots:
         FakePrompts prompts;
         CMainFrame frame(&prompts);
         frame.OpenDroppedUrls({QUrl::fromLocalFile(MakePicture(dir, "cat.png", 64, 48))});
-        QVERIFY(frame.SourceView()->HasPicture());
+        QVERIFY(frame.Document().HasPicture());
         for (int id :
              {kSave, kSizeCheck, kCopyPhoneImage, kWebServer, kAreaSelect, kDotEdit, kRotateRight,
               kFlipVertical, kFreeRotation, kBrightness, kColorComponents, kScaleMenu})
@@ -145,8 +142,8 @@ private slots:
         QVERIFY(!frame.Action(kUndo)->isEnabled());
 
         // Two committed edits can be undone twice, then the command is off again.
-        frame.OutputPanel()->CommitWorkingCopy();
-        frame.OutputPanel()->CommitWorkingCopy();
+        frame.Document().CommitWorkingCopy();
+        frame.Document().CommitWorkingCopy();
         frame.UpdateCommandUi();
         QVERIFY(frame.Action(kUndo)->isEnabled());
         frame.RunCommand(kUndo);
@@ -154,14 +151,14 @@ private slots:
         QVERIFY(!frame.Action(kUndo)->isEnabled());
 
         // A right-angle turn swaps the picture's sides and starts from the whole picture.
-        const PackedDib* before = frame.OutputPanel()->Pipeline().BaseImage();
+        const PackedDib* before = frame.Document().Pipeline().BaseImage();
         frame.RunCommand(kRotateRight);
-        QCOMPARE(DibWidth(frame.SourceView()->Picture()), 48);
-        QCOMPARE(DibHeight(frame.SourceView()->Picture()), 64);
+        QCOMPARE(DibWidth(frame.Document().Picture()), 48);
+        QCOMPARE(DibHeight(frame.Document().Picture()), 64);
         QCOMPARE(frame.SourceView()->Selection(), frame.SourceView()->Layout().rect);
-        QVERIFY(frame.OutputPanel()->Pipeline().BaseImage() != before);
+        QVERIFY(frame.Document().Pipeline().BaseImage() != before);
         frame.RunCommand(kFlipHorizontal);
-        QCOMPARE(DibWidth(frame.SourceView()->Picture()), 48);
+        QCOMPARE(DibWidth(frame.Document().Picture()), 48);
 
         // Dot editing and back: the bars and the pane follow the mode.
         frame.RunCommand(kDotEdit);
@@ -183,13 +180,13 @@ private slots:
         QApplication::clipboard()->setImage(picture);
         frame.RunCommand(kPasteSource);
         QCOMPARE(frame.DocumentName(), QString("clipboard"));
-        QVERIFY(frame.SourceView()->HasPicture());
-        QCOMPARE(DibWidth(frame.SourceView()->Picture()), 40);
+        QVERIFY(frame.Document().HasPicture());
+        QCOMPARE(DibWidth(frame.Document().Picture()), 40);
 
         QApplication::clipboard()->clear();
         frame.RunCommand(kCopyPhoneImage);
         const QImage copied = QApplication::clipboard()->image();
-        const PackedDib* output = frame.OutputPanel()->OutputImage();
+        const PackedDib* output = frame.Document().Pipeline().OutputImage();
         QCOMPARE(copied.size(), QSize(DibWidth(output), DibHeight(output)));
         QCOMPARE(QColor(copied.pixel(5, 5)).green(), 200);
 
@@ -198,7 +195,7 @@ private slots:
         frame.SetDocumentName("kept");
         frame.RunCommand(kPasteSource);
         QCOMPARE(frame.DocumentName(), QString("kept"));
-        QVERIFY(frame.SourceView()->HasPicture());
+        QVERIFY(frame.Document().HasPicture());
     }
 
     void fitMakesTheLastFormatEntryCurrent() {
@@ -220,9 +217,9 @@ private slots:
         QCOMPARE(panel->Formats()->count(), 23);
         QCOMPARE(panel->Formats()->currentIndex(), 22);
         QCOMPARE(panel->Formats()->currentText(),
-                 QString::fromStdString(panel->Pipeline().FormatText(22)));
+                 QString::fromStdString(frame.Document().Pipeline().FormatText(22)));
         QVERIFY(panel->Formats()->currentText().contains("高画質"));
-        const SizeCheckResult check = panel->Pipeline().CheckSize();
+        const SizeCheckResult check = frame.Document().CheckSize();
         QVERIFY(check.size <= 6000);
         QVERIFY(QString::fromStdString(check.message).contains("OK !"));
         QVERIFY(prompts.messages.isEmpty());
@@ -230,13 +227,13 @@ private slots:
         // Again for the other carrier: the entry is replaced, not added.
         frame.RunCommand(kFitEZweb);
         QCOMPARE(panel->Formats()->count(), 23);
-        QVERIFY(panel->Pipeline().IsPng());
-        QVERIFY(panel->Pipeline().CheckSize().size <= 7000);
+        QVERIFY(frame.Document().Pipeline().IsPng());
+        QVERIFY(frame.Document().CheckSize().size <= 7000);
         // Choosing a list entry and then the fitted one again.
         panel->Formats()->setCurrentIndex(2);
-        QCOMPARE(panel->Pipeline().ColorCount(), 8);
+        QCOMPARE(frame.Document().Pipeline().ColorCount(), 8);
         panel->Formats()->setCurrentIndex(22);
-        QVERIFY(IsHighQualityFormat(panel->Pipeline().FormatCode()));
+        QVERIFY(frame.Document().Pipeline().Format().highQuality);
     }
 };
 

@@ -1,5 +1,6 @@
-#include "app/settings_store.h"
+#include "desktop/settings_store.h"
 #include "phone/output_pipeline.h"
+#include "phone/phone_image_document.h"
 #include "tests/common/png_info.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/ui/delivery_test_support.h"
@@ -93,7 +94,7 @@ private slots:
         frame.OpenPictureFile(MakePicture(dir, "cat.bmp"));
         frame.SetDocumentName("cat.bmp");
         frame.SetSaveFolder(dir.path() + "/");
-        QVERIFY(frame.OutputPanel()->HasOutputImage());
+        QVERIFY(frame.Document().Pipeline().OutputImage());
 
         const struct {
             QString answer;
@@ -166,7 +167,7 @@ private slots:
             prompts.messages.clear();
             frame.RunCommand(kSizeCheck);
             const QByteArray checked =
-                FileBytes(QString::fromStdString(panel->Pipeline().TempOutputPath()));
+                FileBytes(QString::fromStdString(frame.Document().Pipeline().TempOutputPath()));
             QCOMPARE(testsupport::ParsePng(checked.toStdString()).paletteEntries, c.entries);
             QCOMPARE(checked, FileBytes(file));
             QCOMPARE(prompts.messages.size(), 1);

@@ -21,7 +21,7 @@ SmtpSink::~SmtpSink() {
     }
 }
 
-QString SmtpSink::Start() {
+QString SmtpSink::Start(const QStringList& options) {
     const QString script = qEnvironmentVariable("MOKOA_SMTP_SINK");
     if (script.isEmpty() || !QFileInfo(script).isReadable())
         return QStringLiteral("MOKOA_SMTP_SINK does not name the sink script");
@@ -30,7 +30,7 @@ QString SmtpSink::Start() {
     if (!dir_.isValid())
         return QStringLiteral("no temporary folder");
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(kPython, {script, dir_.path()});
+    process_.start(kPython, QStringList{script, dir_.path()} + options);
     if (!process_.waitForStarted(kWaitMs))
         return QStringLiteral("cannot start %1").arg(kPython);
     const QDeadlineTimer deadline(kWaitMs);
@@ -49,6 +49,11 @@ QString SmtpSink::Start() {
 
 QByteArray SmtpSink::Read(int n, const QString& name) const {
     QFile file(dir_.filePath(QStringLiteral("msg%1/%2").arg(n).arg(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray SmtpSink::Received() const {
+    QFile file(dir_.filePath(QStringLiteral("received")));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 

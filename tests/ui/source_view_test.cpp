@@ -1,26 +1,20 @@
 #include "image/dib.h"
+#include "phone/phone_image_document.h"
+#include "phone/selection_geometry.h"
+#include "qtimage/dib_qimage.h"
 #include "tests/common/qt_test_support.h"
-#include "ui/output_panel.h"
-#include "ui/selection_geometry.h"
+#include "tests/common/test_pictures.h"
+#include "tests/ui/fake_prompts.h"
+#include "ui/command_ids.h"
+#include "ui/document_signals.h"
+#include "ui/main_frame.h"
 #include "ui/source_view.h"
 
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-// A picture file of the given size with a gradient, so that turns are visible.
-QString MakePicture(const QTemporaryDir& dir, const char* name, int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb(x % 256, y % 256, 90));
-    const QString path = dir.filePath(name);
-    image.save(path);
-    return path;
-}
 
 void Drag(QWidget* view, QPoint from, QPoint to) {
     QTest::mousePress(view, Qt::LeftButton, {}, from);
@@ -29,18 +23,17 @@ void Drag(QWidget* view, QPoint from, QPoint to) {
     QTest::mouseRelease(view, Qt::LeftButton, {}, to);
 }
 
-// A source view of a fixed client size wired to its own output panel.
+// A source view of a fixed client size over its own document.
 struct ViewRig {
-    COutputPanel panel;
-    CSourceView view;
+    PhoneImageDocument document;
+    DocumentSignals notifier{&document};
+    CSourceView view{&notifier};
     explicit ViewRig(QSize client) {
-        panel.SetSourceView(&view);
-        view.SetOutputPanel(&panel);
         view.resize(client);
         view.show();
     }
     QSize BaseSize() const {
-        const PackedDib* base = panel.Pipeline().BaseImage();
+        const PackedDib* base = document.Pipeline().BaseImage();
         return base ? QSize(DibWidth(base), DibHeight(base)) : QSize();
     }
 };
@@ -50,58 +43,6 @@ struct ViewRig {
 class SourceViewTest : public QObject {
     Q_OBJECT
 private slots:
-    void layoutArithmetic() {
-        PictureLayout small = LayoutPicture(400, 300, 100, 80);
-        QCOMPARE(small.rect, (ImageRect{150, 110, 250, 190}));
-        QCOMPARE(small.scale, 1.0);
-        PictureLayout fitted = LayoutPicture(400, 300, 400, 300);
-        QCOMPARE(fitted.rect, (ImageRect{13, 10, 386, 290}));
-        QCOMPARE(fitted.scale, 280.0 / 300.0);
-        // Exactly the inner size is fitted (scale 1 by the fit), not centred 1:1.
-        PictureLayout exact = LayoutPicture(400, 300, 380, 280);
-        QCOMPARE(exact.rect, (ImageRect{10, 10, 390, 290}));
-        QCOMPARE(exact.scale, 1.0);
-        // A client smaller than the margins yields no usable rectangle but no crash.
-        QVERIFY(LayoutPicture(15, 15, 100, 100).rect.Empty());
-    }
-
-    void trackingRectangles() {
-        const ImageRect picture{10, 10, 390, 290};
-        // Locked to 120 x 130, dragging up-left from (200, 200): the fit hangs from the press.
-        QCOMPARE(TrackNewSelection(200, 200, 100, 100, picture, true, 120, 130),
-                 (ImageRect{108, 100, 200, 200}));
-        QCOMPARE(TrackNewSelection(100, 100, 200, 200, picture, true, 120, 130),
-                 (ImageRect{100, 100, 192, 200}));
-        QCOMPARE(TrackNewSelection(100, 100, 200, 200, picture, false, 120, 130),
-                 (ImageRect{100, 100, 200, 200}));
-        // Clipped to the picture; a click without movement is empty.
-        QCOMPARE(TrackNewSelection(50, 50, 0, 0, picture, false, 120, 130),
-                 (ImageRect{10, 10, 50, 50}));
-        QVERIFY(TrackNewSelection(60, 60, 60, 60, picture, true, 120, 130).Empty());
-        QVERIFY(TrackNewSelection(0, 0, 5, 5, picture, false, 120, 130).Empty());
-        // Moving never leaves the picture and keeps the size.
-        const ImageRect selection{50, 50, 150, 120};
-        QCOMPARE(TrackMove(selection, picture, -30, 400), (ImageRect{10, 220, 110, 290}));
-        QCOMPARE(TrackMove(selection, picture, 350, 5), (ImageRect{290, 10, 390, 80}));
-        QCOMPARE(HandleRect(selection), (ImageRect{46, 46, 54, 54}));
-    }
-
-    void picturePixelsSurviveAResize() {
-        const PictureLayout before = LayoutPicture(400, 300, 1000, 800);
-        const ImageRect selection{100, 60, 250, 200};
-        const ImageRect pixels = SelectionToPicturePixels(selection, before, 1000, 800);
-        const PictureLayout after = LayoutPicture(800, 700, 1000, 800);
-        const ImageRect moved = PicturePixelsToSelection(pixels, after);
-        const ImageRect again = SelectionToPicturePixels(moved, after, 1000, 800);
-        QVERIFY(std::abs(again.left - pixels.left) <= 1 &&
-                std::abs(again.right - pixels.right) <= 1);
-        QVERIFY(std::abs(again.top - pixels.top) <= 1 &&
-                std::abs(again.bottom - pixels.bottom) <= 1);
-        // Rounding never reaches outside the picture.
-        const ImageRect whole = SelectionToPicturePixels(before.rect, before, 1000, 800);
-        QCOMPARE(whole, (ImageRect{0, 0, 1000, 800}));
-    }
-
     void bandDrawnTwiceRestoresThePixels() {
         QImage image(40, 30, QImage::Format_RGB32);
         QRandomGenerator random(7);
@@ -131,22 +72,22 @@ private slots:
         QCOMPARE(image, original);
     }
 
-    void unlockedOutputKeepsTheSelectionsProportions() {
-        QTemporaryDir dir;
+    void dragsBecomeTheDocumentsSelection() {
         ViewRig rig(QSize(400, 320));
-        rig.panel.SetCustomSize(120, 130);
-        QCOMPARE(rig.view.OpenPicture(MakePicture(dir, "p.png", 300, 240)), 1);
+        QVERIFY(rig.document.SetCustomSize(120, 130));
+        rig.document.SetPicture(testsupport::GradientPicture(300, 240));
         QCOMPARE(rig.view.Layout().rect, (ImageRect{50, 40, 350, 280}));
         QCOMPARE(rig.view.Selection(), rig.view.Layout().rect);
         Drag(&rig.view, QPoint(60, 50), QPoint(260, 150));
         QCOMPARE(rig.view.Selection(), (ImageRect{60, 50, 260, 150}));
+        QCOMPARE(rig.document.Selection(), (ImageRect{10, 10, 210, 110}));
         QCOMPARE(rig.BaseSize(), QSize(120, 60));
         Drag(&rig.view, QPoint(70, 50), QPoint(170, 250)); // away from the handle at (60, 50)
         QCOMPARE(rig.BaseSize(), QSize(65, 130));
-        QVERIFY(rig.panel.HasOutputImage());
 
         // With the lock the output is the target size exactly.
-        rig.view.SetAspectLock(true);
+        rig.view.HandleCommand(cmd::kAspectLock);
+        QVERIFY(rig.document.AspectLock());
         Drag(&rig.view, QPoint(200, 200), QPoint(100, 100));
         QCOMPARE(rig.view.Selection(), (ImageRect{108, 100, 200, 200}));
         QCOMPARE(rig.BaseSize(), QSize(120, 130));
@@ -158,28 +99,32 @@ private slots:
         // Dragging by the handle moves without resizing and stays on the picture.
         Drag(&rig.view, QPoint(109, 101), QPoint(5, 300));
         QCOMPARE(rig.view.Selection(), (ImageRect{50, 180, 142, 280}));
+        QCOMPARE(rig.document.Selection(), (ImageRect{0, 140, 92, 240}));
         QVERIFY(!rig.view.Dragging());
+
+        // A selection made elsewhere (a profile change) shows at once.
+        QVERIFY(rig.document.SelectProfile(16));
+        QCOMPARE(rig.view.Selection(), rig.view.Layout().rect);
     }
 
     void resizeKeepsTheSelectionOnThePicture() {
-        QTemporaryDir dir;
         ViewRig rig(QSize(400, 300));
-        QCOMPARE(rig.view.OpenPicture(MakePicture(dir, "p.png", 1000, 800)), 1);
+        rig.document.SetPicture(testsupport::GradientPicture(1000, 800));
         Drag(&rig.view, QPoint(100, 60), QPoint(250, 200));
-        const ImageRect pixels = rig.view.SelectionPixels();
+        const ImageRect pixels = rig.document.Selection();
         const QSize base = rig.BaseSize();
         rig.view.resize(800, 700);
         const ImageRect now =
             SelectionToPicturePixels(rig.view.Selection(), rig.view.Layout(), 1000, 800);
         QVERIFY(std::abs(now.left - pixels.left) <= 1 && std::abs(now.bottom - pixels.bottom) <= 1);
         // No new output on a resize.
+        QCOMPARE(rig.document.Selection(), pixels);
         QCOMPARE(rig.BaseSize(), base);
     }
 
     void outlineOnlyOutsideADrag() {
-        QTemporaryDir dir;
         ViewRig rig(QSize(400, 300));
-        QCOMPARE(rig.view.OpenPicture(MakePicture(dir, "p.png", 100, 80)), 1); // 1:1 at (150, 110)
+        rig.document.SetPicture(testsupport::GradientPicture(100, 80)); // 1:1 at (150, 110)
         const QRgb red = qRgb(255, 0, 0);
         auto shown = [&](QPoint at) { return rig.view.grab().toImage().pixel(at); };
         QCOMPARE(shown({200, 110}), red);
@@ -197,21 +142,32 @@ private slots:
         QTest::mousePress(&rig.view, Qt::LeftButton, {}, QPoint(50, 50));
         QVERIFY(!rig.view.Dragging());
         QTest::mouseRelease(&rig.view, Qt::LeftButton, {}, QPoint(90, 90));
-        QVERIFY(!rig.panel.HasOutputImage());
+        QVERIFY(!rig.document.Pipeline().OutputImage());
     }
 
-    void badFilesLeaveTheViewEmpty() {
-        QTemporaryDir dir;
-        ViewRig rig(QSize(300, 200));
-        QCOMPARE(rig.view.OpenPicture(MakePicture(dir, "p.png", 50, 40)), 1);
-        QFile junk(dir.filePath("junk.jpg"));
-        QVERIFY(junk.open(QIODevice::WriteOnly));
-        junk.write("\xFF\xD8\xFF garbage");
-        junk.close();
-        QCOMPARE(rig.view.OpenPicture(junk.fileName()), 0);
-        QVERIFY(!rig.view.HasPicture());
-        QCOMPARE(rig.view.OpenPicture(dir.filePath("missing.png")), 0);
-        rig.view.repaint();
+    // A turn of a square picture or a flip keeps the picture's size; the view must show the
+    // new picture all the same, at once, where the output already uses it.
+    void turnsAndFlipsShowAtOnce() {
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        frame.resize(900, 700);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.Document().SetPicture(testsupport::GradientPicture(100, 100));
+        CSourceView* view = frame.SourceView();
+        QCOMPARE(view->Layout().scale, 1.0);
+        for (int command : {cmd::kFlipVertical, cmd::kRotateRight, cmd::kFlipHorizontal}) {
+            const QImage before = view->grab().toImage();
+            frame.RunCommand(command);
+            const QImage shown = view->grab().toImage();
+            const QImage picture = DibToQImage(frame.Document().Picture());
+            const ImageRect at = view->Layout().rect;
+            // Inside the red outline and away from the handle, the new picture shows.
+            for (int y = 5; y < 99; y += 7)
+                for (int x = 5; x < 99; x += 7)
+                    QCOMPARE(shown.pixel(at.left + x, at.top + y), picture.pixel(x, y));
+            QVERIFY(shown != before);
+        }
     }
 };
 

@@ -1,9 +1,9 @@
-#include "app/settings_store.h"
+#include "desktop/mail_settings.h"
+#include "desktop/settings_store.h"
 #include "tests/common/qt_test_support.h"
 #include "tests/ui/delivery_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "tests/ui/smtp_sink.h"
-#include "ui/mail_settings.h"
 #include "ui/qr_code.h"
 #include "ui/recipient_history.h"
 #include "ui/web_server_dialog.h"
@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -26,7 +27,28 @@
 #include <QTest>
 #include <QUrl>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 using namespace deliverytest;
+
+namespace {
+
+// Gives or takes the right to bind ports below 1024 in this thread's effective set, as a
+// user without it has; the server binds on the calling thread.
+void SetLowPortRight(bool on) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        return;
+    auto& word = data[CAP_TO_INDEX(CAP_NET_BIND_SERVICE)].effective;
+    const auto right = CAP_TO_MASK(CAP_NET_BIND_SERVICE);
+    word = on ? word | right : word & ~right;
+    ::syscall(SYS_capset, &header, data);
+}
+
+} // namespace
 
 class WebServerDialogTest : public QObject {
     Q_OBJECT
@@ -157,6 +179,33 @@ private slots:
         QVERIFY(!dialog.IsServing());
         QCOMPARE(dialog.StartStopButton()->text(), QString("起動"));
         QVERIFY(dialog.UrlEdit()->text().isEmpty());
+    }
+
+    void portRefusedForLackOfRightMovesOnAndSaysSo() {
+        FakePrompts prompts;
+        CWebServerDlg dialog(QString(), &prompts);
+        SetLowPortRight(false);
+        const auto restore = qScopeGuard([] { SetLowPortRight(true); });
+        {
+            QTcpServer probe;
+            if (probe.listen(QHostAddress::Any, 80))
+                QSKIP("port 80 can be bound without the right here");
+        }
+        dialog.PortEdit()->setText("80");
+        dialog.StartStop();
+        QVERIFY2(dialog.IsServing(), qPrintable(prompts.messages.join('\n')));
+        QVERIFY(prompts.messages.isEmpty());
+        const int port = dialog.Port();
+        QVERIFY(port >= 8080 && port <= 8099);
+        QCOMPARE(dialog.UrlEdit()->text(), QStringLiteral("http://%1:%2/")
+                                               .arg(dialog.HostBox()->currentData().toString())
+                                               .arg(port));
+        QCOMPARE(
+            dialog.PortNote()->text(),
+            QStringLiteral("ポート80は管理者権限が必要なため\nポート%1で起動しました。").arg(port));
+        QVERIFY(Fetch(port, "GET / HTTP/1.0\r\n\r\n").startsWith("HTTP/1.0 200\r\n"));
+        dialog.StartStop();
+        QVERIFY(dialog.PortNote()->text().isEmpty());
     }
 
     void port65535StartsOn80() {

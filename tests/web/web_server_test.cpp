@@ -1,6 +1,7 @@
 // The generic server: request reading limits, POST bodies, bounded waits, start and stop.
 #include "web_client.h"
 
+#include "web/accept_thread.h"
 #include "web/local_address.h"
 #include "web/web_connection.h"
 #include "web/web_server.h"
@@ -14,8 +15,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstdlib>
 #include <future>
 #include <mutex>
+#include <new>
 
 using namespace webtest;
 
@@ -25,7 +29,7 @@ namespace {
 struct PostRecord {
     std::mutex mutex;
     int posts = 0;
-    std::vector<unsigned char> body;
+    size_t bodyLength = 0;
 };
 
 class RecordingConnection : public CWebConnection {
@@ -37,7 +41,7 @@ protected:
     int OnPost() override {
         std::lock_guard lock(record_.mutex);
         ++record_.posts;
-        record_.body = PostBody();
+        record_.bodyLength = PostBodyLength();
         return 0;
     }
 
@@ -77,11 +81,13 @@ std::string BodyOf(size_t n) {
     return body;
 }
 
-// A listening socket on every address, as another program holding the port would have.
+// A listening socket on every address, as another program holding the port would have;
+// port 0 takes any free one.
 int HoldPort(uint16_t& port) {
     const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
     sa.sin_addr.s_addr = htonl(INADDR_ANY);
     socklen_t length = sizeof sa;
     if (s < 0 || ::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
@@ -91,6 +97,31 @@ int HoldPort(uint16_t& port) {
     return s;
 }
 
+// Largest single allocation made anywhere in this program since it was last cleared.
+std::atomic<size_t> largestAllocation{0};
+
+} // namespace
+
+// Counts every allocation of the program (the server's threads included). Not inlined,
+// so that the compiler pairs each delete with this new rather than with malloc.
+[[gnu::noinline]] void* operator new(size_t n) {
+    size_t seen = largestAllocation.load(std::memory_order_relaxed);
+    while (n > seen &&
+           !largestAllocation.compare_exchange_weak(seen, n, std::memory_order_relaxed)) {
+    }
+    if (void* p = std::malloc(n ? n : 1))
+        return p;
+    throw std::bad_alloc();
+}
+[[gnu::noinline]] void operator delete(void* p) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
 TEST_F(WebServerTest, PlainServerAnswersGetWithTestPage) {
     const Reply reply = Exchange(port_, "GET / HTTP/1.0\r\n\r\n");
     EXPECT_TRUE(reply.closed);
@@ -98,17 +129,19 @@ TEST_F(WebServerTest, PlainServerAnswersGetWithTestPage) {
               "HTTP/1.0 200\r\nContent-Type: text/html\r\n\r\n<HTML><BODY>TEST</BODY></HTML>");
 }
 
-TEST_F(WebServerTest, PostBodyIsReadUpToFiveMegabytes) {
-    const std::string body = BodyOf(CWebConnection::kMaxPostBody);
-    Reply reply = Exchange(port_, "POST /up HTTP/1.0\r\nContent-length: 5242880\r\n\r\n" + body);
+TEST_F(WebServerTest, PostBodyIsReadUpToFiveMegabytesAndDroppedAsItArrives) {
+    const std::string request = "POST /up HTTP/1.0\r\nContent-length: 5242880\r\n\r\n" +
+                                BodyOf(CWebConnection::kMaxPostBody);
+    largestAllocation = 0;
+    Reply reply = Exchange(port_, request);
     EXPECT_TRUE(reply.closed);
     EXPECT_EQ(reply.bytes, "");
+    // Nothing near the body's size was held at any time.
+    EXPECT_LT(largestAllocation.load(), size_t(256) << 10);
     {
         std::lock_guard lock(server_.record.mutex);
         EXPECT_EQ(server_.record.posts, 1);
-        ASSERT_EQ(server_.record.body.size(), body.size() + 1);
-        EXPECT_TRUE(std::equal(body.begin(), body.end(), server_.record.body.begin()));
-        EXPECT_EQ(server_.record.body.back(), 0);
+        EXPECT_EQ(server_.record.bodyLength, CWebConnection::kMaxPostBody);
     }
 
     // Too long, not a number, or nothing: the handler still runs, with no body.
@@ -117,7 +150,7 @@ TEST_F(WebServerTest, PostBodyIsReadUpToFiveMegabytes) {
                                     "\r\n\r\n" + BodyOf(64));
         EXPECT_EQ(reply.bytes, "") << length;
         std::lock_guard lock(server_.record.mutex);
-        EXPECT_TRUE(server_.record.body.empty()) << length;
+        EXPECT_EQ(server_.record.bodyLength, 0u) << length;
     }
     std::lock_guard lock(server_.record.mutex);
     EXPECT_EQ(server_.record.posts, 6);
@@ -215,6 +248,67 @@ TEST_F(WebServerTest, StopCutsShortClientsStillWaitingToSendTheirRequest) {
         ::close(s);
     }
     EXPECT_LT(ConnectLoopback(port_), 0) << "still listening after Stop";
+}
+
+TEST_F(WebServerTest, PeersHoldingSlotsIdleCannotShutOthersOut) {
+    // Far more silent connections than there are slots, from one peer and then a request:
+    // the oldest silent ones make room and the request is answered.
+    std::vector<int> silent;
+    for (size_t i = 0; i < CAcceptThread::kMaxConnections + 8; ++i) {
+        silent.push_back(ConnectLoopback(port_));
+        ASSERT_GE(silent.back(), 0);
+    }
+    const Reply reply = Exchange(port_, "GET / HTTP/1.0\r\n\r\n");
+    EXPECT_TRUE(reply.closed);
+    EXPECT_NE(reply.bytes, "");
+    // The first ones were closed to make room, without an answer.
+    const Reply first = ReadToEnd(silent.front());
+    EXPECT_TRUE(first.closed);
+    EXPECT_EQ(first.bytes, "");
+    for (int s : silent)
+        ::close(s);
+}
+
+// Makes the chosen port's refusal happen as it would for a user without the right to it.
+class RefusingServer : public CWebServer {
+public:
+    RefusingServer(uint16_t refused, int error) : refused_(refused), error_(error) {}
+    ~RefusingServer() override { Stop(); }
+
+protected:
+    int OpenListener(CTcpSocket& listener, uint16_t port) override {
+        return port == refused_ ? error_ : CWebServer::OpenListener(listener, port);
+    }
+
+private:
+    uint16_t refused_;
+    int error_;
+};
+
+TEST(WebServer, APortRefusedForPermissionMovesToTheFirstFreeFallbackPort) {
+    // Held here when it can be, so that the server has to go on to the next one.
+    uint16_t first = CWebServer::kFallbackFirst;
+    const int holder = HoldPort(first);
+    struct Case {
+        int error;
+        bool movesOn;
+    };
+    for (const Case c : {Case{EACCES, true}, Case{EADDRINUSE, false}}) {
+        RefusingServer server(80, c.error);
+        server.SetPort(80);
+        ASSERT_EQ(server.Start(), c.movesOn) << c.error;
+        EXPECT_EQ(server.StartError(), c.error);
+        if (!c.movesOn) {
+            EXPECT_EQ(server.RefusedPort(), 0);
+            continue;
+        }
+        EXPECT_EQ(server.RefusedPort(), 80);
+        EXPECT_GE(server.Port(), CWebServer::kFallbackFirst + (holder >= 0 ? 1 : 0));
+        EXPECT_LE(server.Port(), CWebServer::kFallbackLast);
+        EXPECT_NE(Exchange(server.Port(), "GET / HTTP/1.0\r\n\r\n").bytes, "");
+    }
+    if (holder >= 0)
+        ::close(holder);
 }
 
 TEST(WebServer, PortInUseFailsStartAndAFreePortWorksLater) {
