@@ -61,8 +61,11 @@ void PhoneImageDocument::Note(DocumentChanges changes) {
 }
 
 void PhoneImageDocument::Flush() {
-    ++batchDepth_; // the conversion's own notes join these
+    ++batchDepth_; // the conversion's and the fit's own notes join these
     MakePendingBase();
+    if (live_.On() && ((pending_ & kBaseChanged) || fitWanted_))
+        LaunchLiveFit();
+    fitWanted_ = false;
     --batchDepth_;
     const DocumentChanges changes = std::exchange(pending_, 0);
     if (changes == 0)
@@ -220,6 +223,8 @@ bool PhoneImageDocument::SelectFormat(int index) {
     if (!pipeline_.SelectFormat(index, false))
         return false;
     Note(kFormatChanged);
+    if (live_.On() && index != pipeline_.FittedFormatIndex())
+        StopLiveFit();
     FollowResampling();
     // Without a base image there is nothing to convert yet: make one from the selection.
     // A base image on its way converts when it comes.
@@ -245,7 +250,7 @@ FitResult PhoneImageDocument::FitToLimit(Carrier carrier, FitKinds kinds) {
 }
 
 Resampling PhoneImageDocument::WantedResampling() const {
-    const bool classic = !pipeline_.Format().highQuality && !fitting_;
+    const bool classic = !pipeline_.Format().highQuality && !fitting_ && !live_.On();
     return ResolveResampling(resampling_, classic);
 }
 
@@ -264,6 +269,47 @@ void PhoneImageDocument::FollowResampling() {
     if (picture_ && pipeline_.BaseImage() && !pipeline_.UndoAvailable() &&
         WantedResampling() != baseResampling_)
         RefreshOutput();
+}
+
+void PhoneImageDocument::StartLiveFit(Carrier carrier, FitKinds kinds) {
+    const ChangeBatch batch(*this);
+    live_.Start(carrier, kinds);
+    Note(kFitChanged);
+    FollowResampling();
+    fitWanted_ = true; // a new base image brings its own request
+}
+
+void PhoneImageDocument::StopLiveFit() {
+    if (!live_.On())
+        return;
+    const ChangeBatch batch(*this);
+    live_.Stop();
+    Note(kFitChanged);
+}
+
+void PhoneImageDocument::LaunchLiveFit() {
+    std::optional<LiveFitJob> job = live_.Request(pipeline_.BaseImage());
+    Note(kFitChanged);
+    if (!job)
+        return;
+    if (runner_)
+        runner_->Launch(std::move(*job));
+    else
+        TakeLiveFit(job->serial, job->Run());
+}
+
+bool PhoneImageDocument::TakeLiveFit(uint64_t serial, const FitResult& result) {
+    const ChangeBatch batch(*this);
+    const bool wasRunning = live_.Running();
+    const bool accepted = live_.Accept(serial, result, pipeline_.BaseImage());
+    if (live_.Running() != wasRunning)
+        Note(kFitChanged);
+    if (!accepted)
+        return false;
+    lastLiveFit_ = result;
+    if (result.fits && pipeline_.SetFittedFormat(result))
+        Note(kFormatChanged);
+    return true;
 }
 
 SizeCheckResult PhoneImageDocument::CheckSize() {
