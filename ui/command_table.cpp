@@ -2,6 +2,8 @@
 
 #include "ui/command_ids.h"
 
+#include <QtGlobal>
+
 #include <cstring>
 
 const std::vector<CommandInfo>& AllCommands() {
@@ -61,6 +63,18 @@ const std::vector<CommandInfo>& AllCommands() {
         {kMailAccount, "メールアカウントの設定", "メールアカウントの設定をします\nﾒｰﾙｱｶｳﾝﾄの設定"},
         {kToolBar, "ﾂｰﾙ ﾊﾞｰ(&T)", "ﾂｰﾙ ﾊﾞｰの 表示/非表示\nﾂｰﾙ ﾊﾞｰの表示切り替え"},
         {kStatusBar, "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示切り替え"},
+        {kResampleAuto, QT_TRANSLATE_NOOP("CommandTable", "自動"),
+         QT_TRANSLATE_NOOP("CommandTable", "従来の15形式はクラシック、高画質の形式とサイズ合わせは"
+                                           "面積平均で縮小します\n自動")},
+        {kResampleClassic, QT_TRANSLATE_NOOP("CommandTable", "クラシック"),
+         QT_TRANSLATE_NOOP("CommandTable",
+                           "各画素の左上の1点を補間します(従来の形式と同じ画素)\nクラシック")},
+        {kResampleArea, QT_TRANSLATE_NOOP("CommandTable", "面積平均"),
+         QT_TRANSLATE_NOOP("CommandTable",
+                           "各画素が覆う範囲の色を平均します(写真に向きます)\n面積平均")},
+        {kResampleLanczos, QT_TRANSLATE_NOOP("CommandTable", "Lanczos"),
+         QT_TRANSLATE_NOOP("CommandTable",
+                           "Lanczos-3 フィルタで縮小します(輪郭がくっきり)\nLanczos")},
         {kHelp, "モコアPro ヘルプ\tF1", nullptr},
         {kUpdateInfo, "最新版ｱｯﾌﾟﾃﾞｰﾄ情報(&U)",
          "Webサイトで最新版のｱｯﾌﾟﾃﾞｰﾄ情報をﾁｪｯｸします。\nｱｯﾌﾟﾃﾞｰﾄ情報"},
@@ -144,7 +158,15 @@ const std::vector<MenuNode>& MenuBar() {
          "機能拡張",
          {item(kGetPlugins), item(kOpenPluginFolder), kSeparator, item(kCustomSize),
           item(kMailAccount)}},
-        {-1, "表示(&V)", {item(kToolBar), item(kStatusBar)}},
+        {-1,
+         "表示(&V)",
+         {item(kToolBar),
+          item(kStatusBar),
+          kSeparator,
+          {-1,
+           kResamplingMenuText,
+           {item(kResampleAuto), item(kResampleClassic), item(kResampleArea),
+            item(kResampleLanczos)}}}},
         {-1, "ﾍﾙﾌﾟ(&H)", {item(kHelp), item(kUpdateInfo), kSeparator, item(kAbout)}},
     };
     return bar;

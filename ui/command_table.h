@@ -2,6 +2,8 @@
 // and the three tool bars. Plain C++ so the rules built on it can be tested directly.
 #pragma once
 
+#include <QtGlobal>
+
 #include <string>
 #include <vector>
 
@@ -36,6 +38,9 @@ const std::vector<int>& DotEditToolBarButtons();
 
 // The submenu of the two fit commands; the button beside the format list opens it too.
 inline constexpr const char* kFitMenuText = "サイズに合わせる";
+// The submenu of the four resampling choices, a group of which one is checked.
+inline constexpr const char* kResamplingMenuText =
+    QT_TRANSLATE_NOOP("CommandTable", "リサンプリング");
 
 // The idle text of the status bar.
 inline constexpr const char* kIdleStatusText = "ﾚﾃﾞｨ";
