@@ -7,6 +7,8 @@
 #include "image/pixel_ops.h"
 #include "image/quality_quantizer.h"
 
+#include <cstdio>
+
 OutputPipeline::OutputPipeline(const PhoneSettings& settings)
     : profile_(settings.customWidth, settings.customHeight, settings.selectedProfile) {
     if (!SelectFormat(settings.selectedFormat))
@@ -149,7 +151,7 @@ void OutputPipeline::RunConversion() {
     }
     if (output_) {
         // A failed write must not show an older file's picture.
-        const uint32_t size = prepared ? WritePreparedFile() : WriteTempOutput();
+        const uint32_t size = prepared ? WritePreparedFile() : WriteTempFile(quick_);
         const bool written = size != 0;
         // The temporary file of a high-quality format holds the bytes a save writes.
         const bool fitted = written && formatIndex_ == FittedFormatIndex();
@@ -180,13 +182,21 @@ uint32_t OutputPipeline::WritePreparedFile() {
 }
 
 uint32_t OutputPipeline::WriteTempOutput() {
+    return WriteTempFile(false);
+}
+
+uint32_t OutputPipeline::WriteTempFile(bool quick) {
     FILE* stream = temp_.Begin();
     if (!output_ || !stream)
         return 0;
     int ok = 0;
+    std::vector<uint8_t> bytes;
     if (!format_.highQuality)
         ok = IsPng() ? WritePngStream(output_.get(), stream)
                      : WriteJpegStream(output_.get(), stream, jpegQuality_);
+    else if (IsPng() && quick)
+        ok = EncodeCompactPngQuick(output_.get(), &bytes) &&
+             std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
     else if (IsPng())
         ok = WriteCompactPngStream(output_.get(), stream);
     else // the base image, as a save writes it (phone/save.h)

@@ -80,6 +80,11 @@ public:
     // Writes the output image to the temporary output file with the current format; its
     // size in bytes, or 0 when writing failed.
     uint32_t WriteTempOutput();
+    // While set, the conversion writes high-quality PNG files with the writer's first
+    // setting alone: the same picture, some bytes more, in a fraction of the time. For base
+    // images whose fitted file is on its way. Size checks, saves and deliveries still write
+    // the real file.
+    void SetQuickConversion(bool quick) { quick_ = quick; }
 
     // Size check: writes the temporary output file and judges its size.
     [[nodiscard]] SizeCheckResult CheckSize();
@@ -102,6 +107,7 @@ private:
     bool UseFittedFormat(const OutputFormat& format, int64_t savedSize,
                          std::shared_ptr<const std::vector<uint8_t>> file, uint64_t base);
     uint32_t WritePreparedFile();
+    uint32_t WriteTempFile(bool quick);
     void UseFormat(const OutputFormat& format, bool convert = true);
 
     ProfileSelection profile_;
@@ -115,6 +121,7 @@ private:
     std::shared_ptr<const std::vector<uint8_t>> fittedFile_; // made for the base below
     uint64_t fittedBase_ = 0;
     int fittedColors_ = 0; // palette entries of its file; the format's count until one is made
+    bool quick_ = false;
 
     DibPtr base_;
     DibPtr working_;

@@ -224,7 +224,7 @@ bool PhoneImageDocument::SelectFormat(int index) {
         return false;
     Note(kFormatChanged);
     if (live_.On() && index != pipeline_.FittedFormatIndex())
-        StopLiveFit();
+        EndLiveFit();
     FollowResampling();
     // Without a base image there is nothing to convert yet: make one from the selection.
     // A base image on its way converts when it comes.
@@ -274,6 +274,8 @@ void PhoneImageDocument::FollowResampling() {
 void PhoneImageDocument::StartLiveFit(Carrier carrier, FitKinds kinds) {
     const ChangeBatch batch(*this);
     live_.Start(carrier, kinds);
+    // Each new base image gets the fit's own file soon: its conversion meanwhile is quick.
+    pipeline_.SetQuickConversion(true);
     Note(kFitChanged);
     FollowResampling();
     fitWanted_ = true; // a new base image brings its own request
@@ -283,7 +285,16 @@ void PhoneImageDocument::StopLiveFit() {
     if (!live_.On())
         return;
     const ChangeBatch batch(*this);
+    const bool wasRunning = live_.Running();
+    EndLiveFit();
+    // The file the fit was to bring will not come.
+    if (wasRunning)
+        pipeline_.RunConversion();
+}
+
+void PhoneImageDocument::EndLiveFit() {
     live_.Stop();
+    pipeline_.SetQuickConversion(false);
     Note(kFitChanged);
 }
 
@@ -302,14 +313,20 @@ bool PhoneImageDocument::TakeLiveFit(uint64_t serial, const FitResult& result) {
     const ChangeBatch batch(*this);
     const bool wasRunning = live_.Running();
     const bool accepted = live_.Accept(serial, result, pipeline_.BaseImage());
-    if (live_.Running() != wasRunning)
-        Note(kFitChanged);
-    if (!accepted)
-        return false;
-    lastLiveFit_ = result;
-    if (result.fits && pipeline_.SetFittedFormat(result))
+    if (live_.Running() == wasRunning)
+        return false; // no answer to the request out
+    Note(kFitChanged);
+    if (accepted)
+        lastLiveFit_ = result;
+    if (accepted && result.fits && pipeline_.SetFittedFormat(result)) {
         Note(kFormatChanged);
-    return true;
+        return true;
+    }
+    // Nothing of the fit's to show: the current format's own file, written for real.
+    pipeline_.SetQuickConversion(false);
+    pipeline_.RunConversion();
+    pipeline_.SetQuickConversion(true);
+    return accepted;
 }
 
 SizeCheckResult PhoneImageDocument::CheckSize() {

@@ -143,6 +143,7 @@ public:
     // run in place.
     void SetLiveFitRunner(LiveFitRunner* runner) { runner_ = runner; }
     void StartLiveFit(Carrier carrier, FitKinds kinds = {});
+    // Ends the mode; the fitted format stays, its file written for real if a fit was out.
     void StopLiveFit();
     bool LiveFitOn() const { return live_.On(); }
     Carrier LiveFitCarrier() const { return live_.Target(); }
@@ -175,6 +176,7 @@ private:
     // was made with, unless dot edits would go with it.
     void FollowResampling();
     void LaunchLiveFit();
+    void EndLiveFit();
     void Note(DocumentChanges changes);
     void Flush();
 

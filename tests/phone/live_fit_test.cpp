@@ -64,7 +64,7 @@ TEST_F(LiveFitTest, TheNewestRequestWinsAndBringsItsOwnFile) {
     ASSERT_TRUE(SamePixels(Pipeline().BaseImage(), Base(whole, Resampling::Classic).get()));
 
     // Under auto the fit takes area means: the base image is made again for it.
-    document_.StartLiveFit(Carrier::JSky);
+    document_.StartLiveFit(Carrier::EZweb); // PNG only
     EXPECT_TRUE(SamePixels(Pipeline().BaseImage(), Base(whole, Resampling::Area).get()));
     ASSERT_EQ(runner_.jobs.size(), 1u);
     EXPECT_TRUE(document_.LiveFitRunning());
@@ -91,10 +91,22 @@ TEST_F(LiveFitTest, TheNewestRequestWinsAndBringsItsOwnFile) {
     EXPECT_EQ(ReadFileBytes(Pipeline().TempOutputPath()), FileOf(newest));
     // Delivered twice, it is no longer the answer to a request out.
     EXPECT_FALSE(document_.TakeLiveFit(runner_.jobs[1].serial, newest));
+
+    // Meanwhile a new selection shows the fitted format with a quick file; leaving the mode
+    // before its fit comes writes the real one.
+    ASSERT_TRUE(document_.SetSelection({30, 40, 150, 200}));
+    const std::string quick = ReadFileBytes(Pipeline().TempOutputPath());
+    document_.StopLiveFit();
+    OutputPipeline alone(PhoneSettings{60, 80, 0, 3});
+    alone.SetBaseImage(DibDuplicate(Pipeline().BaseImage(), nullptr), false);
+    ASSERT_TRUE(alone.SetFittedFormat(newest.format, newest.size));
+    const std::string real = ReadFileBytes(alone.TempOutputPath());
+    EXPECT_EQ(ReadFileBytes(Pipeline().TempOutputPath()), real);
+    EXPECT_GT(quick.size(), real.size());
 }
 
 TEST_F(LiveFitTest, AnotherFormatEndsTheModeAndDotEditsStay) {
-    document_.StartLiveFit(Carrier::EZweb);
+    document_.StartLiveFit(Carrier::JSky);
     ASSERT_TRUE(document_.TakeLiveFit(runner_.jobs[0].serial, runner_.jobs[0].Run()));
 
     // A dot edit is fitted again; choosing the fitted entry itself keeps the mode.
