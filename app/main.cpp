@@ -1,4 +1,6 @@
 #include "app/phone_image_app.h"
+#include "app/program_translations.h"
+#include "phone/temp_file_cleanup.h"
 #include "ui/main_frame.h"
 
 #include <cstdio>
@@ -12,8 +14,16 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    // The "~kt" files go with the program, also when it is told to stop.
+    RemoveTempFilesOnSignals();
     CPhoneImageApp app(argc, argv);
+    const ProgramTranslations translations(UiLanguageOf());
     CMainFrame frame;
-    app.ShowMainWindow(&frame);
+    // A picture named on the command line ("Open with" of a file manager) is opened as if
+    // chosen in the Open dialog.
+    app.ShowMainWindow(&frame, [&frame, file = app.PictureFile()] {
+        if (!file.isEmpty())
+            frame.OpenChosenPicture(file);
+    });
     return app.exec();
 }

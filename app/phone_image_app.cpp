@@ -6,6 +6,7 @@
 #include "desktop/settings_store.h"
 
 #include <QIcon>
+#include <QTimer>
 
 CPhoneImageApp::CPhoneImageApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(kOrganisationName);
@@ -17,12 +18,22 @@ CPhoneImageApp::CPhoneImageApp(int& argc, char** argv) : QApplication(argc, argv
         icon.addFile(QStringLiteral(":/mokoa/mokoa-%1.png").arg(size));
     setWindowIcon(icon);
     startupPicture_ = StartupPictureWanted(arguments());
+    pictureFile_ = PictureFileArgument(arguments());
 }
 
-void CPhoneImageApp::ShowMainWindow(QWidget* mainWindow) {
-    if (!startupPicture_) {
-        mainWindow->show();
+void CPhoneImageApp::ShowMainWindow(QWidget* mainWindow, std::function<void()> whenShown) {
+    // Messages about the picture must not meet the start-up picture, which takes the first
+    // key or click: it runs after the main window has come up.
+    auto afterwards = [mainWindow, whenShown = std::move(whenShown)] {
+        if (whenShown)
+            QTimer::singleShot(0, mainWindow, whenShown);
+    };
+    if (startupPicture_ &&
+        CStartupPictureWnd::ShowFor(mainWindow, LoadStartupPicture(ExecutableFolder()))) {
+        connect(CStartupPictureWnd::Current(), &CStartupPictureWnd::closed, mainWindow, afterwards,
+                Qt::SingleShotConnection);
         return;
     }
-    CStartupPictureWnd::ShowFor(mainWindow, LoadStartupPicture(ExecutableFolder()));
+    mainWindow->show();
+    afterwards();
 }

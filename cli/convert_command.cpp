@@ -6,7 +6,9 @@
 #include "phone/phone_image_document.h"
 #include "phone/save.h"
 #include "phone/selection.h"
+#include "phone/temp_file.h"
 
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -88,13 +90,19 @@ public:
               std::ostream& err)
         : o_(options), plan_(plan), out_(out),
           err_(err), settings_{options.customWidth, options.customHeight, options.profile,
-                               options.format,      options.aspectLock,   options.resampling} {}
+                               options.format,      options.aspectLock,   options.resampling} {
+        // A full temporary folder need not stop the work while the outputs' place has room.
+        const fs::path folder =
+            plan.toFolder ? fs::path(plan.folder) : fs::path(plan.file).parent_path();
+        fallbackFolder_ = folder.empty() ? "." : folder.string();
+    }
 
     // False when the input failed (already reported); `overLimit` is set when the written
     // file is beyond a carrier's limit.
     bool Convert(const std::string& input, bool* overLimit) {
         // The document of the windows, driven as their commands drive it.
         PhoneImageDocument document(settings_);
+        document.SetTempFallbackFolder(fallbackFolder_);
         std::string why;
         {
             // Adjustments and selection first; the base image is made once, at the end.
@@ -102,6 +110,8 @@ public:
             const PictureLoad load = document.OpenPicture(input);
             if (!load.loaded)
                 return Fail(input, load.reason);
+            if (load.error == LoadError::Truncated)
+                err_ << "mokoa-convert: " << input << ": " << load.reason << "\n";
             if (!AdjustSourcePicture(document, o_))
                 return Fail(input, "out of memory while adjusting the picture");
 
@@ -135,9 +145,13 @@ public:
                 return Fail(input, fitLine);
             fittedSize = fit.size;
         }
-        if (!pipeline.OutputImage())
+        if (!pipeline.OutputImage()) {
+            const int error = pipeline.TempOutputError();
+            const std::string temp = pipeline.TempOutputPath();
             return Fail(input, "the conversion failed (cannot write or read '" +
-                                   pipeline.TempOutputPath() + "')");
+                                   (temp.empty() ? TempFolder() : temp) + "'" +
+                                   (error ? std::string(": ") + std::strerror(error) : "") + ")");
+        }
 
         const std::string path = plan_.For(input, pipeline.IsPng() ? ".png" : ".jpg");
         if (!CheckDestination(input, path, &why))
@@ -201,6 +215,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     const PhoneSettings settings_;
+    std::string fallbackFolder_;
     std::set<std::string> written_;
     std::string lastWritten_;
 };

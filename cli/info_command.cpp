@@ -12,7 +12,10 @@ int RunInfoCommand(const std::vector<std::string>& files, std::ostream& out) {
         out << path << ": ";
         if (dib) {
             out << DibWidth(dib.get()) << 'x' << DibHeight(dib.get()) << ", "
-                << DibBitCount(dib.get()) << " bits\n";
+                << DibBitCount(dib.get()) << " bits";
+            if (why == LoadError::Truncated)
+                out << " (" << LoadErrorText(why) << ")";
+            out << '\n';
         } else {
             out << LoadErrorText(why) << '\n';
             status = 1;

@@ -5,6 +5,7 @@
 #include "cli/list_commands.h"
 #include "cli/serve_command.h"
 #include "cli/usage.h"
+#include "phone/temp_file_cleanup.h"
 #include "plugins/plugin_host.h"
 
 #include <iostream>
@@ -12,6 +13,8 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    // The "~kt" files go with the program, also when it is told to stop.
+    RemoveTempFilesOnSignals();
     const ParsedCommand cmd = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!cmd.error.empty()) {
         std::cerr << "mokoa-convert: " << cmd.error << "\n\n" << kUsage;

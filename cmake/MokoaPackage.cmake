@@ -14,8 +14,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${MOKOA_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The user interface and the phone texts are Japanese.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic")
+# The phone texts, and the windows for a Japanese user, are Japanese; Qt's own dialogs speak
+# the windows' language with Qt's translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "picture workshop for the phones of the J-Sky and EZweb generation
 MOKOA turns any picture into images for Japanese mobile phones: open a picture,

@@ -9,15 +9,23 @@ QString ExecutableFolder() {
     return folder;
 }
 
-QString HelpFilePath() {
-    return ExecutableFolder() + "help/top.htm";
+namespace {
+
+QString HelpPage(UiLanguage language, const char* page) {
+    return ExecutableFolder() + (language == UiLanguage::kJapanese ? "help/" : "help/en/") + page;
 }
-QString PluginPagePath() {
-    return ExecutableFolder() + "help/plugins.htm";
+
+} // namespace
+
+QString HelpFilePath(UiLanguage language) {
+    return HelpPage(language, "top.htm");
 }
-QString TransferPagePath() {
-    return ExecutableFolder() + "help/transfer.htm";
+QString PluginPagePath(UiLanguage language) {
+    return HelpPage(language, "plugins.htm");
 }
-QString UpdatePagePath() {
-    return ExecutableFolder() + "help/update.htm";
+QString TransferPagePath(UiLanguage language) {
+    return HelpPage(language, "transfer.htm");
+}
+QString UpdatePagePath(UiLanguage language) {
+    return HelpPage(language, "update.htm");
 }

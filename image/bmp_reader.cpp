@@ -3,8 +3,7 @@
 // fields. Every size the file states is checked against the file before anything is
 // allocated, so a damaged or hostile file is refused instead of over-read.
 #include "image/loaders.h"
-
-#include <sys/stat.h>
+#include "image/picture_file.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -204,9 +203,12 @@ DibPtr ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
                            !(topDown && (compression == kRle8 || compression == kRle4));
         return Fail(error, known ? LoadError::Unsupported : LoadError::Damaged);
     }
-    // Judged as it will be widened: run-length data can claim a huge picture in a few bytes.
+    // Judged as it will be widened: run-length data can claim a huge picture in a few bytes,
+    // and is refused up front when the file is far too small for it.
     if (!DibShapeLoadable(bitCount, width, height))
         return Fail(error, LoadError::TooLarge);
+    if (!LoadCostAllowed(LoadedPictureBytes(bitCount, width, height), in.size()))
+        return Fail(error, LoadError::Damaged);
 
     // Bit-field masks: inside headers of 52 bytes and more, else right after the header.
     uint32_t masks[3] = {0, 0, 0};
@@ -307,15 +309,12 @@ DibPtr ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
 } // namespace
 
 DibPtr ReadBmpFile(const std::string& path, LoadError* error) {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    uint64_t size = 0;
+    LoadError why = LoadError::None;
+    FILE* file = OpenPictureFile(path, &size, &why);
     if (!file)
-        return Fail(error, LoadError::NotFound);
-    struct stat st;
-    DibPtr dib;
-    if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode))
-        Fail(error, LoadError::NotFound);
-    else
-        dib = ReadBmpStream(file, uint64_t(st.st_size), error);
+        return Fail(error, why);
+    DibPtr dib = ReadBmpStream(file, size, error);
     std::fclose(file);
     return dib;
 }

@@ -1,8 +1,12 @@
 #include "image/loaders.h"
 
+#include "image/picture_file.h"
 #include "plugins/plugin_host.h"
 
 #include <strings.h>
+#include <sys/stat.h>
+
+#include <cstring>
 
 namespace {
 
@@ -17,11 +21,28 @@ std::string Extension(const std::string& path) {
     return path.substr(dot);
 }
 
+// A plug-in's picture is widened to 24 bits here, a second copy beside the plug-in's own;
+// one far bigger than its file can mean is refused before that copy is made.
+bool PluginPictureAffordable(const PluginPicture& picture, const std::string& path) {
+    PackedDib header;
+    if (!picture.header || picture.headerBytes < sizeof header)
+        return true; // refused as damaged when it is made
+    std::memcpy(&header, picture.header, sizeof header);
+    struct stat info {};
+    const int64_t height = header.height < 0 ? -int64_t(header.height) : header.height;
+    return ::stat(path.c_str(), &info) != 0 ||
+           LoadCostAllowed(LoadedPictureBytes(header.bitCount, header.width, height),
+                           uint64_t(info.st_size));
+}
+
 DibPtr DecodeThroughPlugins(const std::string& path, LoadError* error) {
     PluginPicture picture;
     const int status = DecodeWithPlugins(path.c_str(), &picture);
     DibPtr dib;
-    if (status == 0) {
+    if (status == 0 && !PluginPictureAffordable(picture, path)) {
+        if (error)
+            *error = LoadError::Damaged;
+    } else if (status == 0) {
         dib = DibFromHeaderAndBits(picture.header, picture.headerBytes, picture.bits,
                                    picture.bitsBytes);
         if (error)
@@ -33,7 +54,7 @@ DibPtr DecodeThroughPlugins(const std::string& path, LoadError* error) {
     return dib;
 }
 
-// Pictures of 8 bits or fewer go on at 24 bits.
+// Pictures of 8 bits or fewer go on at 24 bits; a truncated one stays reported as such.
 DibPtr WidenPalettePicture(DibPtr dib, LoadError* why) {
     if (!dib)
         return nullptr;
@@ -44,7 +65,8 @@ DibPtr WidenPalettePicture(DibPtr dib, LoadError* why) {
             return nullptr;
         }
     }
-    *why = LoadError::None;
+    if (*why != LoadError::Truncated)
+        *why = LoadError::None;
     return dib;
 }
 
@@ -58,12 +80,16 @@ const char* LoadErrorText(LoadError error) {
         return "the file name has no extension";
     case LoadError::NotFound:
         return "file missing or unreadable";
+    case LoadError::NotAFile:
+        return "not a regular file";
     case LoadError::Unsupported:
         return "unsupported format";
     case LoadError::Damaged:
         return "damaged file";
     case LoadError::TooLarge:
         return "picture too large";
+    case LoadError::Truncated:
+        return "the file is cut short; the missing part is filled in";
     }
     return "unknown error";
 }
@@ -82,9 +108,9 @@ DibPtr LoadImageFile(const std::string& path, LoadError* error) {
     else if (strcasecmp(ext.c_str(), ".png") == 0)
         dib = ReadPngFile(path, nullptr, why);
     else if (strcasecmp(ext.c_str(), ".jpg") == 0 || strcasecmp(ext.c_str(), ".jpeg") == 0)
-        dib = ReadJpegFile(path, nullptr, why);
-    else
-        dib = DecodeThroughPlugins(path, why);
+        dib = ReadJpegPicture(path, why);
+    else if ((*why = CheckPictureFile(path)) == LoadError::None)
+        dib = DecodeThroughPlugins(path, why); // plug-ins open the file themselves
     return WidenPalettePicture(std::move(dib), why);
 }
 

@@ -11,16 +11,19 @@ enum class LoadError {
     None,
     NoExtension, // the file name has no extension
     NotFound,    // the file cannot be opened
+    NotAFile,    // a folder, pipe or device rather than a file
     Unsupported, // no reader (and no plug-in) takes this format
-    Damaged,     // truncated, inconsistent or undecodable data
+    Damaged,     // inconsistent or undecodable data, or far too little of it for the picture
     TooLarge,    // beyond the size the program accepts
+    Truncated,   // not a failure: the picture came back, its missing part grey or black
 };
 
 // Human-readable reason, for messages and the command-line tool.
 const char* LoadErrorText(LoadError error);
 
 // Picks a reader by the extension; the result is 24 bits (16 or 32 for deep BMP and
-// plug-in pictures), or none.
+// plug-in pictures), or none. A JPEG or PNG file cut short in its picture data still gives
+// a picture, with the reason Truncated.
 [[nodiscard]] DibPtr LoadImageFile(const std::string& path, LoadError* error = nullptr);
 
 // A BMP file at its own depth, or none.
@@ -39,6 +42,8 @@ const char* LoadErrorText(LoadError error);
 [[nodiscard]] DibPtr ReadJpegFile(const std::string& path,
                                   std::vector<PaletteColor>* palette = nullptr,
                                   LoadError* error = nullptr);
+// The same as a picture to work on: greyscale pictures come out at 24 bits as well.
+[[nodiscard]] DibPtr ReadJpegPicture(const std::string& path, LoadError* error = nullptr);
 // The same from the bytes of a JPEG file in memory.
 [[nodiscard]] DibPtr ReadJpegMemory(const void* data, size_t size, LoadError* error = nullptr);
 

@@ -26,15 +26,15 @@ const CarrierRule& RuleFor(Carrier carrier);
 
 struct FitResult {
     bool fits = false;
-    bool cancelled = false; // the search was abandoned: nothing else here counts
     OutputFormat format;    // the chosen format (valid when it fits)
     int64_t size = 0;       // bytes of its saved file; when nothing fits, the smallest reached
     double psnr = 0;        // dB against the base image, of the picture the saved file holds
     int colorsUsed = 0;     // PNG: colours in the file; 0 for JPEG
     int filesMade = 0;      // encodings the search needed
+    bool cancelled = false; // the search was abandoned: nothing else here counts
     // The saved file itself (when it fits) and the base image it was made from
     // (BaseFingerprint), so that the conversion can take it instead of making it again.
-    std::shared_ptr<const std::vector<uint8_t>> file;
+    std::shared_ptr<const std::vector<uint8_t>> file = nullptr;
     uint64_t baseFingerprint = 0;
 };
 

@@ -151,7 +151,9 @@ void OutputPipeline::RunConversion() {
     }
     if (output_) {
         // A failed write must not show an older file's picture.
-        const uint32_t size = prepared ? WritePreparedFile() : WriteTempFile(quick_);
+        const uint32_t size = WriteTempFile(prepared ? TempWrite::Prepared
+                                            : quick_ ? TempWrite::Quick
+                                                     : TempWrite::Real);
         const bool written = size != 0;
         // The temporary file of a high-quality format holds the bytes a save writes.
         const bool fitted = written && formatIndex_ == FittedFormatIndex();
@@ -173,36 +175,39 @@ void OutputPipeline::RunConversion() {
         onChanged_();
 }
 
-uint32_t OutputPipeline::WritePreparedFile() {
-    FILE* stream = temp_.Begin();
-    const bool ok = stream && std::fwrite(fittedFile_->data(), 1, fittedFile_->size(), stream) ==
-                                  fittedFile_->size();
-    const int64_t size = temp_.End(ok);
+uint32_t OutputPipeline::WriteTempOutput() {
+    return WriteTempFile(TempWrite::Real);
+}
+
+uint32_t OutputPipeline::WriteTempFile(TempWrite how) {
+    if (!output_)
+        return 0;
+    int64_t size = WriteTempOutputOnce(how);
+    if (size < 0 && temp_.error() != 0 && !fallbackFolder_.empty() && temp_.MoveTo(fallbackFolder_))
+        size = WriteTempOutputOnce(how);
     return size < 0 ? 0 : uint32_t(uint64_t(size));
 }
 
-uint32_t OutputPipeline::WriteTempOutput() {
-    return WriteTempFile(false);
-}
-
-uint32_t OutputPipeline::WriteTempFile(bool quick) {
+int64_t OutputPipeline::WriteTempOutputOnce(TempWrite how) {
     FILE* stream = temp_.Begin();
-    if (!output_ || !stream)
-        return 0;
+    if (!stream)
+        return -1;
     int ok = 0;
     std::vector<uint8_t> bytes;
-    if (!format_.highQuality)
+    if (how == TempWrite::Prepared)
+        ok =
+            std::fwrite(fittedFile_->data(), 1, fittedFile_->size(), stream) == fittedFile_->size();
+    else if (!format_.highQuality)
         ok = IsPng() ? WritePngStream(output_.get(), stream)
                      : WriteJpegStream(output_.get(), stream, jpegQuality_);
-    else if (IsPng() && quick)
+    else if (IsPng() && how == TempWrite::Quick)
         ok = EncodeCompactPngQuick(output_.get(), &bytes) &&
              std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
     else if (IsPng())
         ok = WriteCompactPngStream(output_.get(), stream);
     else // the base image, as a save writes it (phone/save.h)
         ok = WriteJpegStream(base_.get(), stream, format_.jpeg);
-    const int64_t size = temp_.End(ok != 0);
-    return size < 0 ? 0 : uint32_t(uint64_t(size));
+    return temp_.End(ok != 0);
 }
 
 SizeCheckResult OutputPipeline::CheckSize() {

@@ -60,6 +60,11 @@ public:
     bool SetFittedFormat(const FitResult& fit);
     bool HasFittedFormat() const { return hasFitted_; }
     int FittedFormatIndex() const { return int(OutputFormats().size()); }
+    // What the fitted entry's list text tells: the format, its file's palette entries and
+    // bytes.
+    const OutputFormat& FittedFormat() const { return fitted_; }
+    int FittedColors() const { return fittedColors_; }
+    int64_t FittedSize() const { return fittedSize_; }
     const OutputFormat& Format() const { return format_; }
     bool IsPng() const { return format_.IsPng(); }
     int ColorCount() const { return format_.colors; } // 0 for full colour and JPEG
@@ -78,13 +83,19 @@ public:
     // file and read back as the output image (none when that fails).
     void RunConversion();
     // Writes the output image to the temporary output file with the current format; its
-    // size in bytes, or 0 when writing failed.
+    // size in bytes, or 0 when writing failed. When the temporary folder cannot take the
+    // file (a full disk, say) and a fallback folder is set, the file moves there first.
     uint32_t WriteTempOutput();
     // While set, the conversion writes high-quality PNG files with the writer's first
     // setting alone: the same picture, some bytes more, in a fraction of the time. For base
     // images whose fitted file is on its way. Size checks, saves and deliveries still write
     // the real file.
     void SetQuickConversion(bool quick) { quick_ = quick; }
+    // Where the temporary output file goes when the temporary folder cannot take it, such as
+    // the folder the outputs are saved in; empty (the default) for nowhere.
+    void SetFallbackFolder(const std::string& folder) { fallbackFolder_ = folder; }
+    // Why the temporary output file could not be written (a system error number), or 0.
+    int TempOutputError() const { return temp_.error(); }
 
     // Size check: writes the temporary output file and judges its size.
     [[nodiscard]] SizeCheckResult CheckSize();
@@ -106,8 +117,11 @@ private:
     void TakeBase(DibPtr image);
     bool UseFittedFormat(const OutputFormat& format, int64_t savedSize,
                          std::shared_ptr<const std::vector<uint8_t>> file, uint64_t base);
-    uint32_t WritePreparedFile();
-    uint32_t WriteTempFile(bool quick);
+    // The file as the format makes it, with the writer's first setting alone, or the fit's
+    // own.
+    enum class TempWrite { Real, Quick, Prepared };
+    uint32_t WriteTempFile(TempWrite how);
+    int64_t WriteTempOutputOnce(TempWrite how);
     void UseFormat(const OutputFormat& format, bool convert = true);
 
     ProfileSelection profile_;
@@ -130,5 +144,6 @@ private:
     int cursor_ = 0;
 
     ScratchFile temp_{"~kt"};
+    std::string fallbackFolder_;
     std::function<void()> onChanged_;
 };

@@ -127,17 +127,22 @@ bool PhoneImageDocument::SetPicture(DibPtr picture) {
 }
 
 PictureLoad PhoneImageDocument::OpenPicture(const std::string& path) {
-    const ChangeBatch batch(*this);
-    SetPicture(nullptr);
     if (!BuiltInFormat(path))
         LoadPluginsBesideExecutable();
     LoadError why = LoadError::None;
     DibPtr loaded = LoadImageFile(path, &why);
     if (!loaded)
-        return {false, LoadErrorText(why)};
-    if (!SetPicture(std::move(loaded)))
-        return {false, "not enough memory to widen the picture to 24 bits"};
-    return {true, {}};
+        return {false, why, LoadErrorText(why)};
+    // Widened before the current picture goes, so that a failure leaves it in place.
+    if (DibBitCount(loaded.get()) != 24)
+        loaded = DibConvertDepth(loaded.get(), 24);
+    if (!loaded)
+        return {false, LoadError::TooLarge, "not enough memory to widen the picture to 24 bits"};
+    SetPicture(std::move(loaded));
+    // A file cut short still opens; the caller may tell the user so.
+    if (why == LoadError::Truncated)
+        return {true, why, LoadErrorText(why)};
+    return {true, LoadError::None, {}};
 }
 
 bool PhoneImageDocument::TurnPicture(RightAngle transform) {

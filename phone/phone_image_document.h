@@ -7,6 +7,7 @@
 #pragma once
 
 #include "image/dib.h"
+#include "image/loaders.h"
 #include "image/rect.h"
 #include "image/transform.h"
 #include "phone/editable_phone_image.h"
@@ -45,7 +46,9 @@ protected:
 // The result of opening a picture file.
 struct [[nodiscard]] PictureLoad {
     bool loaded = false;
-    std::string reason; // why not, for messages ("file missing or unreadable", ...)
+    // Why not, or Truncated for a file cut short that opened all the same.
+    LoadError error = LoadError::None; // for the windows to word in their language
+    std::string reason;                // in English ("file missing or unreadable", ...)
 };
 
 class PhoneImageDocument final : public EditablePhoneImage {
@@ -84,7 +87,8 @@ public:
     // when there is no picture afterwards.
     bool SetPicture(DibPtr picture);
     // A picture file (by its extension, or through the plug-ins), installed as SetPicture
-    // does. The current picture is released first, so a failed load leaves none.
+    // does. A file that cannot be read changes nothing: the current picture and the phone
+    // image made from it stay.
     PictureLoad OpenPicture(const std::string& path);
     // The picture turned or mirrored; the whole picture is selected. False (nothing
     // changes) without a picture or when memory runs out.
@@ -156,6 +160,8 @@ public:
 
     // The phone image: read access for drawing, saving and delivery.
     const OutputPipeline& Pipeline() const { return pipeline_; }
+    // Where the temporary output file goes when the temporary folder cannot take it.
+    void SetTempFallbackFolder(const std::string& folder) { pipeline_.SetFallbackFolder(folder); }
     // Writes the temporary output file with the current format and judges its size.
     [[nodiscard]] SizeCheckResult CheckSize();
 

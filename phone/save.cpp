@@ -2,9 +2,10 @@
 
 #include "image/compact_png.h"
 #include "image/encoders.h"
+#include "image/replacing_file.h"
 #include "phone/temp_file.h"
+#include "phone/temp_file_cleanup.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -20,6 +21,19 @@ size_t ExtensionStart(const std::string& path) {
     return dot == std::string::npos || dot < NameStart(path) ? std::string::npos : dot;
 }
 
+// Read-only files and things that are no files are refused before anything is encoded.
+SaveStatus TargetStatus(const std::string& path) {
+    switch (CheckReplaceTarget(path)) {
+    case ReplaceTarget::Writable:
+        break;
+    case ReplaceTarget::ReadOnly:
+        return SaveStatus::ReadOnly;
+    case ReplaceTarget::NotAFile:
+        return SaveStatus::NotAFile;
+    }
+    return SaveStatus::Written;
+}
+
 } // namespace
 
 const char* SaveStatusText(SaveStatus status) {
@@ -32,6 +46,10 @@ const char* SaveStatusText(SaveStatus status) {
         return "the name must end in .png, .jpg or .jpeg";
     case SaveStatus::WriteFailed:
         return "the file could not be written";
+    case SaveStatus::ReadOnly:
+        return "the file is read-only";
+    case SaveStatus::NotAFile:
+        return "not a regular file";
     }
     return "";
 }
@@ -54,6 +72,8 @@ SaveStatus WriteImageByExtension(const PackedDib* image, const std::string& path
         return SaveStatus::UnknownExtension;
     if (!image)
         return SaveStatus::NoImage;
+    if (const SaveStatus target = TargetStatus(path); target != SaveStatus::Written)
+        return target;
     const int ok = jpeg ? WriteJpegFile(image, path, jpegQuality) : WritePngFile(image, path);
     return ok ? SaveStatus::Written : SaveStatus::WriteFailed;
 }
@@ -86,6 +106,8 @@ SaveStatus WriteImageByExtension(const SaveSource& source, const std::string& pa
         return SaveStatus::NoImage;
     if (!WritesHighQuality(source, !jpeg))
         return WriteImageByExtension(source.image, path, source.jpegQuality);
+    if (const SaveStatus target = TargetStatus(path); target != SaveStatus::Written)
+        return target;
     const int ok = jpeg ? WriteJpegFile(source.base, path, source.format.jpeg)
                         : WriteCompactPngFile(source.image, path);
     return ok ? SaveStatus::Written : SaveStatus::WriteFailed;
@@ -103,7 +125,7 @@ std::string MakeDeliveryCopy(const SaveSource& source, bool png) {
     if (path.empty())
         return {};
     if (WriteImageByExtension(source, path) != SaveStatus::Written) {
-        std::remove(path.c_str());
+        RemoveTempFile(path);
         return {};
     }
     return path;

@@ -14,6 +14,8 @@ enum class SaveStatus {
     NoImage,          // there is nothing to save
     UnknownExtension, // the name ends in neither .png, .jpg nor .jpeg
     WriteFailed,      // the file could not be written; an older file of that name is kept
+    ReadOnly,         // a file of that name exists and is read-only; it is kept
+    NotAFile,         // the name is that of a folder, pipe or device
 };
 
 // A short English reason for messages.
@@ -23,7 +25,9 @@ const char* SaveStatusText(SaveStatus status);
 // none. Dots in folder names do not count.
 std::string PathExtension(const std::string& path);
 
-// ".png" writes a PNG, ".jpg" and ".jpeg" a JPEG at `jpegQuality`, whatever the format.
+// ".png" writes a PNG, ".jpg" and ".jpeg" a JPEG at `jpegQuality`, whatever the format. An
+// existing file is replaced whole or not at all (see image/replacing_file.h), keeping its
+// permissions, owner and other names where possible.
 [[nodiscard]] SaveStatus WriteImageByExtension(const PackedDib* image, const std::string& path,
                                                int jpegQuality);
 
@@ -46,8 +50,8 @@ struct SaveSource {
                                          std::vector<uint8_t>* bytes);
 
 // A new file "~kt…" in the temporary folder holding the image as PNG (`png`) or JPEG, for
-// mail and the web server; the caller owns and deletes it. Empty when it cannot be made
-// (nothing is left behind then).
+// mail and the web server; the caller owns it and deletes it with RemoveTempFile. Empty
+// when it cannot be made (nothing is left behind then).
 [[nodiscard]] std::string MakeDeliveryCopy(const PackedDib* image, bool png, int jpegQuality);
 [[nodiscard]] std::string MakeDeliveryCopy(const SaveSource& source, bool png);
 

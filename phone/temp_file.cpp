@@ -1,5 +1,7 @@
 #include "phone/temp_file.h"
 
+#include "phone/temp_file_cleanup.h"
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -18,5 +20,6 @@ std::string CreateTempFile(const std::string& prefix, const std::string& suffix)
     if (fd < 0)
         return {};
     ::close(fd);
+    AddTempFileToRemove(pattern);
     return pattern;
 }

@@ -5,6 +5,8 @@
 
 static const int64_t kMaxSide = 30000;
 static const uint64_t kMaxPixelBytes = (uint64_t)1 << 30;
+static const uint64_t kLoadBaseBytes = (uint64_t)64 << 20;
+static const uint64_t kLoadBytesPerFileByte = (uint64_t)64 << 10;
 
 static uint32_t stride_of(int bit_count, int32_t width) {
     return (uint32_t)((((uint64_t)bit_count * (uint64_t)width + 31) / 32) * 4);
@@ -65,6 +67,15 @@ int32_t spi_new_picture(int32_t width, int32_t height, int bit_count, uint32_t c
     bits->data = p;
     bits->size = pixel_bytes;
     return SPI_SUCCESS;
+}
+
+int spi_cost_allowed(int32_t width, int32_t height, int bit_count, uint64_t file_bytes) {
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+        return 0;
+    uint64_t bytes = (uint64_t)stride_of(bit_count, width) * (uint64_t)height;
+    if (bit_count <= 8)
+        bytes += (uint64_t)stride_of(24, width) * (uint64_t)height;
+    return bytes <= kLoadBaseBytes + kLoadBytesPerFileByte * file_bytes;
 }
 
 void spi_free_picture(SpiBlock* header, SpiBlock* bits) {

@@ -23,6 +23,12 @@ int32_t spi_answer_info(int32_t number, char* buffer, int32_t buffer_bytes, cons
 int32_t spi_new_picture(int32_t width, int32_t height, int bit_count, uint32_t colors,
                         SpiBlock* header, SpiBlock* bits);
 
+/* Whether reading a picture of this shape from a file of `file_bytes` stays within what the
+ * host lets a file cost: 64 MB plus 64 KB for every byte of the file, counting the picture at
+ * its depth and, for 8 bits or fewer, the 24-bit copy the host widens it to. A picture
+ * beyond that is more than any real file of that size holds. */
+int spi_cost_allowed(int32_t width, int32_t height, int bit_count, uint64_t file_bytes);
+
 /* Frees both blocks and empties them. */
 void spi_free_picture(SpiBlock* header, SpiBlock* bits);
 

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <malloc.h>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -128,9 +131,19 @@ int CSpiPluginList::Decode(const char* path, SpiBlock* header, SpiBlock* bits,
     if (info)
         *info = {};
 
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "rb"));
-    if (!file)
+    // Only regular files go to the plug-ins: a pipe or a device would block them for ever.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
         return SPI_FILE_ERROR;
+    }
+    std::unique_ptr<FILE, FileCloser> file(::fdopen(fd, "rb"));
+    if (!file) {
+        ::close(fd);
+        return SPI_FILE_ERROR;
+    }
     // Zeroed, so that what lies past the end of a short file is at least not garbage.
     std::unique_ptr<uint8_t[]> head(new (std::nothrow) uint8_t[SPI_HEAD_BYTES]());
     if (!head)
@@ -162,10 +175,15 @@ int CSpiPluginList::Decode(const char* path, SpiBlock* header, SpiBlock* bits,
             continue;
         }
         if (info) {
+            // What a failed call left in the record is not ours to free, so the retry and
+            // the end start from an empty one.
             *info = {};
-            if (plugin.GetPictureInfo(path, SPI_INPUT_FILE, info) != SPI_SUCCESS &&
-                plugin.GetPictureInfo(path, SPI_INPUT_FILE | SPI_FLAG_RETRY, info) != SPI_SUCCESS)
-                *info = {}; // what a failed call left there is not ours to free
+            if (plugin.GetPictureInfo(path, SPI_INPUT_FILE, info) != SPI_SUCCESS) {
+                *info = {};
+                if (plugin.GetPictureInfo(path, SPI_INPUT_FILE | SPI_FLAG_RETRY, info) !=
+                    SPI_SUCCESS)
+                    *info = {};
+            }
             info->text_size = UsableLength(info->text, info->text_size);
         }
         h.size = UsableLength(h.data, h.size);

@@ -25,7 +25,8 @@ check_tree() {
     bin/mokoa bin/mokoa-convert lib/mokoa/mokoa lib/mokoa/mokoa-convert
     lib/mokoa/PlugIn/pnm.spi lib/mokoa/PlugIn/gif.spi
     lib/mokoa/help/top.htm lib/mokoa/help/plugins.htm lib/mokoa/help/transfer.htm
-    lib/mokoa/help/update.htm lib/mokoa/help/style.css
+    lib/mokoa/help/update.htm lib/mokoa/help/style.css lib/mokoa/help/en/top.htm
+    lib/mokoa/help/en/plugins.htm lib/mokoa/help/en/transfer.htm lib/mokoa/help/en/update.htm
     share/man/man1/mokoa.1.gz share/man/man1/mokoa-convert.1.gz
     share/applications/org.mokoa.mokoa.desktop share/metainfo/org.mokoa.mokoa.metainfo.xml
     share/icons/hicolor/scalable/apps/mokoa.svg share/doc/mokoa/copyright)

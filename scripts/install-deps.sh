@@ -7,6 +7,7 @@ build_pkgs=(
   cmake ninja-build g++ pkg-config
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
   qt6-base-dev qtkeychain-qt6-dev libssl-dev fonts-ipafont-gothic
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libgif-dev libqrencode-dev libimagequant-dev libzopfli-dev
   libgtest-dev libbenchmark-dev
 )

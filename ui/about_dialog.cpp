@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("モコア のﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowTitle(tr("モコア のﾊﾞｰｼﾞｮﾝ情報"));
     setFont(DialogFont());
     const DialogUnits du = DialogUnits::FromFont(font());
     setFixedSize(du.X(173), du.Y(97));
@@ -15,9 +15,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* icon = new QLabel(this);
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
     icon->setGeometry(du.X(13), du.Y(10), 32, 32);
-    auto* version = new QLabel(QStringLiteral("モコア Ver 1.01"), this);
+    auto* version = new QLabel(tr("モコア Ver 1.01"), this);
     version->setGeometry(du.Rect(44, 11, 119, 8));
-    auto* second = new QLabel(QStringLiteral("携帯電話用の画像づくり (Linux 版)"), this);
+    auto* second = new QLabel(tr("携帯電話用の画像づくり (Linux 版)"), this);
     second->setGeometry(du.Rect(44, 22, 125, 8));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setGeometry(du.Rect(137, 81, 31, 14));

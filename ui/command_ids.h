@@ -35,6 +35,8 @@ enum : int {
     kZoom3 = 32809,
     kZoom6 = 32810,
     kZoom9 = 32811,
+    kZoomIn = 32842, // one zoom step up or down, for the platform's zoom keys
+    kZoomOut = 32843,
     kTolerance0 = 32814,
     kTolerance5 = 32815,
     kTolerance20 = 32816,

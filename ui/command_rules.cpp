@@ -78,6 +78,11 @@ CommandUi EvaluateFrameCommand(int id, const FrameState& state) {
     case kUndo:
         ui.enabled = state.undoAvailable;
         break;
+    case kZoomIn:
+    case kZoomOut:
+        // The dot editor answers while it is shown.
+        ui.enabled = false;
+        break;
     case kToolBar:
         ui.checked = state.toolBarShown;
         break;

@@ -1,8 +1,7 @@
 // The program's commands as data: menu texts, status and tool-tip texts, the menu tree
-// and the three tool bars. Plain C++ so the rules built on it can be tested directly.
+// and the three tool bars. Plain C++ so the rules built on it can be tested directly. The
+// texts are the Japanese originals; the windows translate them in context "Commands".
 #pragma once
-
-#include <QtGlobal>
 
 #include <string>
 #include <vector>
@@ -37,10 +36,9 @@ const std::vector<int>& AdjustToolBarButtons();
 const std::vector<int>& DotEditToolBarButtons();
 
 // The submenu of the two fit commands; the button beside the format list opens it too.
-inline constexpr const char* kFitMenuText = "サイズに合わせる";
+extern const char* const kFitMenuText;
 // The submenu of the four resampling choices, a group of which one is checked.
-inline constexpr const char* kResamplingMenuText =
-    QT_TRANSLATE_NOOP("CommandTable", "リサンプリング");
+extern const char* const kResamplingMenuText;
 
 // The idle text of the status bar.
-inline constexpr const char* kIdleStatusText = "ﾚﾃﾞｨ";
+extern const char* const kIdleStatusText;

@@ -11,19 +11,19 @@
 
 CCustomSizeDlg::CCustomSizeDlg(int width, int height, UserPrompts* prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts), width_(width), height_(height) {
-    setWindowTitle(QStringLiteral("カスタムサイズの定義"));
+    setWindowTitle(tr("カスタムサイズの定義"));
     setFont(DialogFont());
     const DialogUnits du = DialogUnits::FromFont(font());
     setFixedSize(du.X(150), du.Y(62));
 
-    auto* widthLabel = new QLabel(QStringLiteral("幅："), this);
+    auto* widthLabel = new QLabel(tr("幅："), this);
     widthLabel->setGeometry(du.Rect(10, 12, 24, 10));
     widthEdit_ = new QLineEdit(QString::number(width), this);
     widthEdit_->setGeometry(du.Rect(36, 10, 34, 14));
     AttachUpDown(this, widthEdit_, du.Rect(70, 10, 10, 14), kMinSide, kMaxSide);
     widthLabel->setBuddy(widthEdit_);
 
-    auto* heightLabel = new QLabel(QStringLiteral("高さ："), this);
+    auto* heightLabel = new QLabel(tr("高さ："), this);
     heightLabel->setGeometry(du.Rect(10, 34, 24, 10));
     heightEdit_ = new QLineEdit(QString::number(height), this);
     heightEdit_->setGeometry(du.Rect(36, 32, 34, 14));
@@ -34,7 +34,7 @@ CCustomSizeDlg::CCustomSizeDlg(int width, int height, UserPrompts* prompts, QWid
     ok->setGeometry(du.Rect(93, 10, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CCustomSizeDlg::accept);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     cancel->setGeometry(du.Rect(93, 32, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &CCustomSizeDlg::reject);
 }

@@ -7,10 +7,12 @@
 #include "ui/program_cursors.h"
 
 #include <QApplication>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcDotEditFill, "mokoa.dotedit.fill", QtInfoMsg)
 
@@ -56,6 +58,11 @@ EditorSetting SettingOf(int id) {
     if (id >= kTolerance0 && id <= kTolerance50)
         return {SettingKind::kTolerance, kTolerances[id - kTolerance0]};
     return {};
+}
+
+// The next of the zooms 3, 6 and 9 up or down, or `zoom` itself at either end.
+int SteppedZoom(int zoom, bool up) {
+    return std::clamp(zoom + (up ? 3 : -3), 3, 9);
 }
 
 void TraceFill(void*, int distance) {
@@ -163,6 +170,11 @@ bool CDotEditView::HandleCommand(int id) {
     case SettingKind::kNone:
         break;
     }
+    if (id == cmd::kZoomIn || id == cmd::kZoomOut) {
+        if (const int zoom = SteppedZoom(zoom_, id == cmd::kZoomIn); zoom != zoom_)
+            SetZoom(zoom);
+        return true;
+    }
     if (id != cmd::kUndo)
         return false;
     if (image_ && image_->UndoBaseImage()) {
@@ -172,11 +184,16 @@ bool CDotEditView::HandleCommand(int id) {
     return true;
 }
 
-bool CDotEditView::UpdateCommand(int id, const FrameState&, CommandUi* ui) {
+bool CDotEditView::UpdateCommand(int id, const FrameState& state, CommandUi* ui) {
     const EditorSetting setting = SettingOf(id);
     const int current[] = {0, tools_.current, penSize_, zoom_, tolerance_};
     if (setting.kind != SettingKind::kNone) {
         *ui = {true, current[int(setting.kind)] == setting.value};
+        return true;
+    }
+    if (id == cmd::kZoomIn || id == cmd::kZoomOut) {
+        *ui = {state.mode == cmd::kDotEdit && SteppedZoom(zoom_, id == cmd::kZoomIn) != zoom_,
+               false};
         return true;
     }
     if (id != cmd::kUndo)

@@ -1,5 +1,6 @@
 #include "ui/integer_field.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 IntegerFieldCheck CheckIntegerField(const QString& text, int low, int high, int* value) {
@@ -16,9 +17,11 @@ IntegerFieldCheck CheckIntegerField(const QString& text, int low, int high, int*
 }
 
 QString NotIntegerPrompt() {
-    return QStringLiteral("整数を入力してください。");
+    return QCoreApplication::translate("IntegerField", "整数を入力してください。");
 }
 
 QString RangePrompt(int low, int high) {
-    return QStringLiteral("%1 から %2 までの整数を入力してください。").arg(low).arg(high);
+    return QCoreApplication::translate("IntegerField", "%1 から %2 までの整数を入力してください。")
+        .arg(low)
+        .arg(high);
 }

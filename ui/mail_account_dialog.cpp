@@ -40,7 +40,7 @@ QLineEdit* AddField(QWidget* parent, const DialogUnits& du, const QString& label
 
 CMailAccountDlg::CMailAccountDlg(UserPrompts* prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts) {
-    setWindowTitle(QStringLiteral("ﾒｰﾙｱｶｳﾝﾄの設定"));
+    setWindowTitle(tr("ﾒｰﾙｱｶｳﾝﾄの設定"));
     setFont(DialogFont());
     const DialogUnits du = DialogUnits::FromFont(font());
     setFixedSize(du.X(252), du.Y(170));
@@ -53,36 +53,35 @@ CMailAccountDlg::CMailAccountDlg(UserPrompts* prompts, QWidget* parent)
     const SecretStoreRead secret = ReadMailSecret();
     secretStore_ = secret.answered;
 
-    from_ = AddField(this, du, QStringLiteral("メールアドレス："), 10, account.from);
-    auto* servers = new QGroupBox(QStringLiteral("メールサーバー"), this);
+    from_ = AddField(this, du, tr("メールアドレス："), 10, account.from);
+    auto* servers = new QGroupBox(tr("メールサーバー"), this);
     servers->setGeometry(du.Rect(4, 30, 188, 102));
-    smtp_ = AddField(this, du, QStringLiteral("SMTP："), 42, host);
+    smtp_ = AddField(this, du, tr("SMTP："), 42, host);
 
-    QLabel* portCaption = AddCaption(this, du, QStringLiteral("ポート："), 10, 60, 30);
+    QLabel* portCaption = AddCaption(this, du, tr("ポート："), 10, 60, 30);
     port_ = new QLineEdit(QString::number(port), this);
     portCaption->setBuddy(port_);
     port_->setGeometry(du.Rect(42, 60, 28, 14));
     port_->setValidator(new QIntValidator(1, 65535, port_));
-    QLabel* securityCaption = AddCaption(this, du, QStringLiteral("保護："), 76, 60, 24);
+    QLabel* securityCaption = AddCaption(this, du, tr("保護："), 76, 60, 24);
     security_ = new QComboBox(this);
     // The two usual set-ups of today's providers, each picked in one step.
-    security_->addItems({QStringLiteral("なし"), QStringLiteral("STARTTLS (587)"),
-                         QStringLiteral("SSL/TLS (465)")});
+    security_->addItems(
+        {tr("なし"), QStringLiteral("STARTTLS (587)"), QStringLiteral("SSL/TLS (465)")});
     security_->setCurrentIndex(int(account.security));
     security_->setGeometry(du.X(100), du.Y(59), du.X(84), security_->sizeHint().height());
     securityCaption->setBuddy(security_);
     connect(security_, &QComboBox::currentIndexChanged, this, &CMailAccountDlg::OnSecurityChosen);
 
-    user_ = AddField(this, du, QStringLiteral("ユーザー名："), 78, account.user);
-    pop_ = AddField(this, du, QStringLiteral("POP："), 96, account.pop);
+    user_ = AddField(this, du, tr("ユーザー名："), 78, account.user);
+    pop_ = AddField(this, du, tr("POP："), 96, account.pop);
     servers->lower();
     // An ordinary field: the password is shown as typed, so that a slip can be seen.
-    pass_ = AddField(this, du, QStringLiteral("ﾊﾟｽﾜｰﾄﾞ："), 114,
+    pass_ = AddField(this, du, tr("ﾊﾟｽﾜｰﾄﾞ："), 114,
                      account.pass.isEmpty() ? secret.password : account.pass);
-    note_ = new QLabel(secretStore_
-                           ? QStringLiteral("パスワードはデスクトップのキーリングに保存します。")
-                           : QStringLiteral("キーリングが使えないため、パスワードは設定ファイル"
-                                            "（本人だけが読めます）に保存します。"),
+    note_ = new QLabel(secretStore_ ? tr("パスワードはデスクトップのキーリングに保存します。")
+                                    : tr("キーリングが使えないため、パスワードは設定ファイル"
+                                         "（本人だけが読めます）に保存します。"),
                        this);
     note_->setWordWrap(true);
     note_->setGeometry(du.Rect(10, 134, 236, 28));
@@ -91,7 +90,7 @@ CMailAccountDlg::CMailAccountDlg(UserPrompts* prompts, QWidget* parent)
     ok->setGeometry(du.Rect(196, 10, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CMailAccountDlg::accept);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     cancel->setGeometry(du.Rect(196, 28, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &CMailAccountDlg::reject);
 }
@@ -116,20 +115,19 @@ void CMailAccountDlg::accept() {
         QWidget* field;
         const char* message;
     } checks[] = {
-        {account.from.isEmpty(), from_, "ﾒｰﾙｱﾄﾞﾚｽが指定されていません。"},
-        {account.smtp.isEmpty(), smtp_, "SMTPｻｰﾊﾞが指定されていません。"},
-        {account.pop.isEmpty(), pop_, "POPｻｰﾊﾞが指定されていません。"},
-        {account.pass.isEmpty(), pass_, "POPﾊﾟｽﾜｰﾄﾞが指定されていません。"},
+        {account.from.isEmpty(), from_, QT_TR_NOOP("ﾒｰﾙｱﾄﾞﾚｽが指定されていません。")},
+        {account.smtp.isEmpty(), smtp_, QT_TR_NOOP("SMTPｻｰﾊﾞが指定されていません。")},
+        {account.pop.isEmpty(), pop_, QT_TR_NOOP("POPｻｰﾊﾞが指定されていません。")},
+        {account.pass.isEmpty(), pass_, QT_TR_NOOP("POPﾊﾟｽﾜｰﾄﾞが指定されていません。")},
         {!portOk || port < 1 || port > 65535, port_,
-         "ポート番号は 1 から 65535 で指定してください。"},
+         QT_TR_NOOP("ポート番号は 1 から 65535 で指定してください。")},
         // The password never goes over an unprotected connection.
         {!account.user.isEmpty() && account.security == SmtpSecurity::None, security_,
-         "ユーザー名を使うときは、保護に STARTTLS か SSL/TLS を選んでください。"},
+         QT_TR_NOOP("ユーザー名を使うときは、保護に STARTTLS か SSL/TLS を選んでください。")},
     };
     for (const auto& check : checks)
         if (check.failed) {
-            prompts_->ShowMessage(this, QString::fromUtf8(check.message),
-                                  UserPrompts::Icon::kWarning);
+            prompts_->ShowMessage(this, tr(check.message), UserPrompts::Icon::kWarning);
             check.field->setFocus();
             return;
         }
@@ -141,8 +139,8 @@ void CMailAccountDlg::accept() {
     StoreMailAccount(account);
     if (!inSecretStore && secretStore_)
         prompts_->ShowMessage(this,
-                              QStringLiteral("キーリングに保存できなかったため、パスワードは"
-                                             "設定ファイルに保存しました。"),
+                              tr("キーリングに保存できなかったため、パスワードは"
+                                 "設定ファイルに保存しました。"),
                               UserPrompts::Icon::kWarning);
     QDialog::accept();
 }

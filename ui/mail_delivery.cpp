@@ -6,6 +6,7 @@
 #include "ui/mail_progress_dialog.h"
 #include "ui/user_prompts.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -65,8 +66,9 @@ std::optional<SmtpSettings> AccountSmtpSettings(const MailAccount& account, User
     const QString password = account.user.isEmpty() ? QString() : MailPassword(account);
     if (!account.user.isEmpty() && password.isEmpty()) {
         prompts.ShowMessage(parent,
-                            QStringLiteral("ﾊﾟｽﾜｰﾄﾞが見つかりません。\r\n"
-                                           "先にメールアカウントの設定を行ってください。"),
+                            QCoreApplication::translate(
+                                "MailDelivery", "ﾊﾟｽﾜｰﾄﾞが見つかりません。\r\n"
+                                                "先にメールアカウントの設定を行ってください。"),
                             UserPrompts::Icon::kWarning);
         return std::nullopt;
     }
@@ -76,16 +78,16 @@ std::optional<SmtpSettings> AccountSmtpSettings(const MailAccount& account, User
 QString DeliveryMessage(const SmtpDelivery& delivery) {
     switch (delivery.outcome) {
     case SmtpOutcome::ConnectFailed:
-        return QStringLiteral("メールサーバーに接続できません。");
+        return QCoreApplication::translate("MailDelivery", "メールサーバーに接続できません。");
     case SmtpOutcome::SendFailed:
     case SmtpOutcome::SetupFailed:
         return QString::fromStdString(delivery.errorText);
     case SmtpOutcome::Cancelled:
-        return QStringLiteral("送信を中止しました。");
+        return QCoreApplication::translate("MailDelivery", "送信を中止しました。");
     case SmtpOutcome::Sent:
         break;
     }
-    return QStringLiteral("送信完了しました。");
+    return QCoreApplication::translate("MailDelivery", "送信完了しました。");
 }
 
 void TellDeliveryResult(UserPrompts& prompts, QWidget* parent, const SmtpDelivery& delivery) {

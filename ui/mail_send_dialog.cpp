@@ -20,10 +20,6 @@
 
 namespace {
 
-constexpr const char* kBrowseFilter =
-    "携帯画像ファイル (*.jpg;*.png)|*.jpg;*.jpeg;*.png|JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|"
-    "PNG (*.png)|*.png|すべてのファイル (*.*)|*.*||";
-
 QPushButton* AddButton(QWidget* parent, const QString& text, const QRect& place) {
     auto* button = new QPushButton(text, parent);
     button->setGeometry(place);
@@ -38,7 +34,7 @@ CMailSendDlg::CMailSendDlg(const QString& currentImage, const QString& browseFol
                            UserPrompts* prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts), currentImage_(currentImage), browseFolder_(browseFolder),
       delivery_(new CMailDelivery(this)) {
-    setWindowTitle(QStringLiteral("Eﾒｰﾙ送信"));
+    setWindowTitle(tr("Eﾒｰﾙ送信"));
     setFont(DialogFont());
     const DialogUnits du = DialogUnits::FromFont(font());
     setFixedSize(du.X(250), du.Y(212));
@@ -47,12 +43,12 @@ CMailSendDlg::CMailSendDlg(const QString& currentImage, const QString& browseFol
     smtp_ = account_.smtp;
     from_ = account_.from;
 
-    (new QLabel(QStringLiteral("FROM："), this))->setGeometry(du.Rect(7, 9, 30, 10));
+    (new QLabel(tr("FROM："), this))->setGeometry(du.Rect(7, 9, 30, 10));
     sender_ = new QLabel(from_, this);
     sender_->setGeometry(du.Rect(40, 9, 150, 10));
     sender_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* toLabel = new QLabel(QStringLiteral("宛先： "), this);
+    auto* toLabel = new QLabel(tr("宛先： "), this);
     toLabel->setGeometry(du.Rect(7, 26, 30, 10));
     recipients_ = new QComboBox(this);
     recipients_->setEditable(true);
@@ -60,21 +56,21 @@ CMailSendDlg::CMailSendDlg(const QString& currentImage, const QString& browseFol
     recipients_->setGeometry(du.X(40), du.Y(24), du.X(150), recipients_->sizeHint().height());
     toLabel->setBuddy(recipients_);
 
-    currentImageBox_ = new QCheckBox(QStringLiteral("現在の編集画像を送信"), this);
+    currentImageBox_ = new QCheckBox(tr("現在の編集画像を送信"), this);
     currentImageBox_->setGeometry(du.Rect(7, 44, 150, 10));
     currentImageBox_->setChecked(true);
     attachment_ = new QLineEdit(LoadMailImageFile(), this);
     attachment_->setGeometry(du.Rect(7, 58, 183, 14));
-    auto* browse = AddButton(this, QStringLiteral("参照"), du.Rect(194, 58, 50, 14));
+    auto* browse = AddButton(this, tr("参照"), du.Rect(194, 58, 50, 14));
     connect(browse, &QPushButton::clicked, this, &CMailSendDlg::Browse);
 
     body_ = new QPlainTextEdit(LoadMailBody(), this);
     body_->setGeometry(du.Rect(7, 80, 237, 124));
     body_->setTabChangesFocus(true);
 
-    send_ = AddButton(this, QStringLiteral("送信"), du.Rect(194, 7, 50, 14));
+    send_ = AddButton(this, tr("送信"), du.Rect(194, 7, 50, 14));
     connect(send_, &QPushButton::clicked, this, &CMailSendDlg::Send);
-    auto* cancel = AddButton(this, QStringLiteral("ｷｬﾝｾﾙ"), du.Rect(194, 24, 50, 14));
+    auto* cancel = AddButton(this, tr("ｷｬﾝｾﾙ"), du.Rect(194, 24, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &CMailSendDlg::reject);
 
     if (currentImage_.isEmpty()) {
@@ -96,17 +92,18 @@ void CMailSendDlg::showEvent(QShowEvent* event) {
     if (smtp_.isEmpty())
         QTimer::singleShot(0, this, [this] {
             prompts_->ShowMessage(this,
-                                  QStringLiteral("SMTPサーバーが指定されていません。\r\n"
-                                                 "先にメールアカウントの設定を行ってください。"),
+                                  tr("SMTPサーバーが指定されていません。\r\n"
+                                     "先にメールアカウントの設定を行ってください。"),
                                   UserPrompts::Icon::kWarning);
         });
 }
 
 void CMailSendDlg::Browse() {
     FileDialogRequest request;
-    request.title = QStringLiteral("携帯画像ファイルの選択");
+    request.title = tr("携帯画像ファイルの選択");
     request.folder = browseFolder_;
-    request.filter = QString::fromUtf8(kBrowseFilter);
+    request.filter = tr("携帯画像ファイル (*.jpg;*.png)|*.jpg;*.jpeg;*.png|JPEG (*.jpg;*.jpeg)|"
+                        "*.jpg;*.jpeg|PNG (*.png)|*.png|すべてのファイル (*.*)|*.*||");
     request.filterIndex = 1;
     const FileDialogResult result = prompts_->OpenFile(this, request);
     if (!result.path.isEmpty())
@@ -122,17 +119,17 @@ void CMailSendDlg::Send() {
     const QString attachment = attachment_->text();
     const char* problem = nullptr;
     if (recipient.isEmpty())
-        problem = "宛先が未入力です。";
+        problem = QT_TR_NOOP("宛先が未入力です。");
     else if (body.isEmpty())
-        problem = "本文が未入力です。";
+        problem = QT_TR_NOOP("本文が未入力です。");
     else if (smtp_.isEmpty())
-        problem = "SMTPサーバーが指定されていません。";
+        problem = QT_TR_NOOP("SMTPサーバーが指定されていません。");
     else if (from_.isEmpty())
-        problem = "送信者が未入力です。";
+        problem = QT_TR_NOOP("送信者が未入力です。");
     else if (!sendCurrent && !QFileInfo(attachment).isFile())
-        problem = "送信画像ファイルが未選択です。";
+        problem = QT_TR_NOOP("送信画像ファイルが未選択です。");
     if (problem) {
-        prompts_->ShowMessage(this, QString::fromUtf8(problem), UserPrompts::Icon::kWarning);
+        prompts_->ShowMessage(this, tr(problem), UserPrompts::Icon::kWarning);
         return;
     }
 

@@ -5,6 +5,7 @@
 #include "desktop/shell_open.h"
 #include "desktop/stored_settings.h"
 #include "phone/phone_image_document.h"
+#include "phone/temp_file_cleanup.h"
 #include "plugins/plugin_host.h"
 #include "qtimage/dib_clipboard.h"
 #include "qtimage/dib_qimage.h"
@@ -14,6 +15,8 @@
 #include "ui/command_ids.h"
 #include "ui/command_pane.h"
 #include "ui/command_table.h"
+#include "ui/command_texts.h"
+#include "ui/core_texts.h"
 #include "ui/custom_size_dialog.h"
 #include "ui/document_signals.h"
 #include "ui/dot_edit_view.h"
@@ -21,6 +24,7 @@
 #include "ui/mail_account_dialog.h"
 #include "ui/mail_send_dialog.h"
 #include "ui/output_panel.h"
+#include "ui/panel_scroll_area.h"
 #include "ui/rotate_dialog.h"
 #include "ui/save_flow.h"
 #include "ui/screen_capture.h"
@@ -38,6 +42,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -50,11 +55,24 @@
 
 namespace {
 
-constexpr const char* kNewDocumentName = "新規携帯画像";
-constexpr const char* kOpenFilterHead =
-    "対応画像ファイル (*.jpg;*.png;*.bmp)|*.jpg;*.jpeg;*.png;*.bmp|JPEG (*.jpg;*.jpeg)|"
-    "*.jpg;*.jpeg|PNG (*.png)|*.png|Bitmap (*.bmp)|*.bmp|";
-constexpr const char* kOpenFilterTail = "すべてのファイル (*.*)|*.*||";
+// The platform's own keys for the commands that have one, besides the program's
+// accelerators written in the menu texts.
+QList<QKeySequence> StandardKeys(int id) {
+    using namespace cmd;
+    static const QMap<int, QKeySequence::StandardKey> keys = {
+        {kOpen, QKeySequence::Open},         {kSave, QKeySequence::Save},
+        {kUndo, QKeySequence::Undo},         {kCopyPhoneImage, QKeySequence::Copy},
+        {kPasteSource, QKeySequence::Paste}, {kExit, QKeySequence::Quit},
+        {kZoomIn, QKeySequence::ZoomIn},     {kZoomOut, QKeySequence::ZoomOut},
+    };
+    if (!keys.contains(id))
+        return {};
+    QList<QKeySequence> bindings = QKeySequence::keyBindings(keys.value(id));
+    // Desktops without a theme of their own name no key for quitting; theirs all use Ctrl+Q.
+    if (bindings.isEmpty() && id == kExit)
+        bindings.append(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    return bindings;
+}
 
 QString WithTrailingSlash(QString folder) {
     if (!folder.endsWith('/'))
@@ -68,10 +86,7 @@ public:
     explicit DeliveryCopy(const OutputPipeline& pipeline)
         : path_(pipeline.OutputImage() ? QString::fromStdString(pipeline.MakeDeliveryCopy())
                                        : QString()) {}
-    ~DeliveryCopy() {
-        if (!path_.isEmpty())
-            QFile::remove(path_);
-    }
+    ~DeliveryCopy() { RemoveTempFile(path_.toStdString()); }
     DeliveryCopy(const DeliveryCopy&) = delete;
     DeliveryCopy& operator=(const DeliveryCopy&) = delete;
     const QString& path() const { return path_; }
@@ -91,12 +106,12 @@ QString CMainFrame::DefaultPictureFolder() {
 
 CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     : QMainWindow(parent), prompts_(prompts), mode_(cmd::kAreaSelect),
-      documentName_(QString::fromUtf8(kNewDocumentName)) {
+      documentName_(tr("新規携帯画像")) {
     if (!prompts_) {
         ownPrompts_ = std::make_unique<QtUserPrompts>();
         prompts_ = ownPrompts_.get();
     }
-    setWindowTitle(QString::fromUtf8(kApplicationName));
+    setWindowTitle(tr("モコア"));
 
     {
         const FrameSettings stored = ReadFrameSettings(DefaultPictureFolder());
@@ -132,8 +147,10 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     connect(signals_, &DocumentSignals::changed, this, &CMainFrame::UpdateCommandUi);
     connect(signals_, &DocumentSignals::fitChanged, this, &CMainFrame::ShowLiveFit);
     connect(signals_, &DocumentSignals::profileChanged, this,
-            [this] { setWindowTitle(QString::fromStdString(document_->Profile().Caption())); });
+            [this] { setWindowTitle(ProfileCaption(document_->Profile())); });
     dotEditor_->SetPhoneImage(document_.get());
+    // A full temporary folder need not stop the conversion: the file goes where saves go.
+    document_->SetTempFallbackFolder(saveFolder_.toStdString());
     dotEditor_->SetPenColor(outputPanel_->Swatch()->Color());
     connect(signals_, &DocumentSignals::workingCopyChanged, dotEditor_,
             &CDotEditView::WorkingCopyChanged);
@@ -141,14 +158,16 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
     connect(dotEditor_, &CDotEditView::colorPicked, outputPanel_->ColorSelector(),
             &CColorSelector::SetColorFromOutside);
     connect(dotEditor_, &CDotEditView::stateChanged, this, &CMainFrame::UpdateCommandUi);
-    setWindowTitle(QString::fromStdString(document_->Profile().Caption()));
+    setWindowTitle(ProfileCaption(document_->Profile()));
 
     setAcceptDrops(true);
     SetMode(cmd::kAreaSelect);
+    // Tall enough for the whole output panel where the screen allows; on a short screen the
+    // panel scrolls.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize available = screen->availableGeometry().size();
         resize(std::min(1000, available.width() * 9 / 10),
-               std::min(760, available.height() * 9 / 10));
+               std::min(std::max(760, sizeHint().height()), available.height() * 9 / 10));
     }
     UpdateCommandUi();
 }
@@ -171,16 +190,22 @@ void CMainFrame::BuildActions() {
     for (const CommandInfo& info : AllCommands()) {
         auto* action = new QAction(this);
         action->setData(info.id);
-        QString text = info.menuText ? QString::fromUtf8(info.menuText) : QString();
-        const qsizetype tab = text.indexOf('\t');
-        if (tab >= 0) {
-            action->setShortcut(QKeySequence(text.mid(tab + 1), QKeySequence::PortableText));
-            action->setShortcutContext(Qt::WindowShortcut);
-            text = text.left(tab);
-        }
-        const QString tip = QString::fromStdString(TipText(info.prompt));
+        // The accelerator is read from the original text, whatever a translation says.
+        const QString original = info.menuText ? QString::fromUtf8(info.menuText) : QString();
+        QString text = info.menuText ? CommandText(info.menuText) : QString();
+        QList<QKeySequence> keys;
+        if (const qsizetype tab = original.indexOf('\t'); tab >= 0)
+            keys.append(QKeySequence(original.mid(tab + 1), QKeySequence::PortableText));
+        text = text.section('\t', 0, 0);
+        for (const QKeySequence& key : StandardKeys(info.id))
+            if (!keys.contains(key))
+                keys.append(key);
+        // The menu shows the first.
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        const QString tip = CommandTipText(info);
         action->setText(text.isEmpty() ? tip : text);
-        action->setStatusTip(QString::fromStdString(StatusText(info.prompt)));
+        action->setStatusTip(CommandStatusText(info));
         if (!tip.isEmpty()) {
             action->setToolTip(tip);
             action->setIconText(tip);
@@ -207,7 +232,8 @@ void CMainFrame::BuildMenus() {
                 if (node.id == 0) {
                     menu->addSeparator();
                 } else if (node.id < 0) {
-                    QMenu* sub = menu->addMenu(QString::fromUtf8(node.text));
+                    // Found again by the original text.
+                    QMenu* sub = menu->addMenu(CommandText(node.text));
                     submenus_.insert(QString::fromUtf8(node.text), sub);
                     fill(sub, node.children);
                 } else if (QAction* action = Action(node.id)) {
@@ -216,7 +242,7 @@ void CMainFrame::BuildMenus() {
             }
         };
     for (const MenuNode& top : MenuBar()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(top.text));
+        QMenu* menu = menuBar()->addMenu(CommandText(top.text));
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
         fill(menu, top.children);
     }
@@ -251,7 +277,7 @@ QToolBar* CMainFrame::BuildToolBar(const QString& name, const std::vector<int>& 
 void CMainFrame::BuildStatusBar() {
     // A normal status-bar widget is hidden while a status text is shown, so this label is
     // exactly the idle text.
-    idleLabel_ = new QLabel(QString::fromUtf8(kIdleStatusText), this);
+    idleLabel_ = new QLabel(CommandText(kIdleStatusText), this);
     statusBar()->addWidget(idleLabel_, 1);
 }
 
@@ -260,9 +286,12 @@ void CMainFrame::BuildOutputBar() {
     outputBar_->setObjectName("outputBar");
     outputBar_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     outputBar_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-    outputBar_->setTitleBarWidget(new QWidget(outputBar_));
-    outputPanel_ = new COutputPanel(signals_, outputBar_);
-    outputBar_->setWidget(outputPanel_);
+    // No title: an empty widget whose layout gives it no height at all.
+    auto* noTitle = new QWidget(outputBar_);
+    (new QHBoxLayout(noTitle))->setContentsMargins(0, 0, 0, 0);
+    outputBar_->setTitleBarWidget(noTitle);
+    outputPanel_ = new COutputPanel(signals_);
+    outputBar_->setWidget(new CPanelScrollArea(outputPanel_, outputBar_));
     addDockWidget(Qt::LeftDockWidgetArea, outputBar_);
     if (QMenu* fit = submenus_.value(QString::fromUtf8(kFitMenuText))) {
         outputPanel_->FitButton()->setMenu(fit);
@@ -272,7 +301,10 @@ void CMainFrame::BuildOutputBar() {
 
 void CMainFrame::InstallHandlers() {
     using namespace cmd;
-    auto open = [](QString (*page)()) { return [page] { ShellOpen(page()); }; };
+    // In the language the windows speak.
+    auto open = [](QString (*page)(UiLanguage)) {
+        return [page] { ShellOpen(page(UiLanguageOf())); };
+    };
     handlers_ = {
         {kOpen, [this] { OnOpen(); }},
         {kSave, [this] { OnSave(); }},
@@ -406,11 +438,20 @@ void CMainFrame::PopupSubmenu(int buttonId, QMenu* menu) {
 }
 
 bool CMainFrame::OpenPictureFile(const QString& path) {
+    const QFileInfo file(path);
+    const PictureLoad load =
+        document_->OpenPicture(QFile::encodeName(file.absoluteFilePath()).toStdString());
+    if (!load.loaded) {
+        prompts_->ShowMessage(this, OpenFailureMessage(path, load.error),
+                              UserPrompts::Icon::kWarning);
+        return false;
+    }
+    documentName_ = file.fileName();
     SetMode(cmd::kAreaSelect);
-    // A failed open leaves the view empty and says nothing, as it always has.
-    const PictureLoad load = document_->OpenPicture(QFile::encodeName(path).toStdString());
-    UpdateCommandUi();
-    return load.loaded;
+    if (load.error == LoadError::Truncated)
+        statusBar()->showMessage(
+            file.fileName() + QStringLiteral(": ") + LoadFailureReason(load.error), 15000);
+    return true;
 }
 
 void CMainFrame::OnPasteSource() {
@@ -427,18 +468,23 @@ void CMainFrame::OnRightAngle(RightAngle transform) {
 
 void CMainFrame::OnOpen() {
     FileDialogRequest request;
-    request.title = QStringLiteral("画像ファイルの読み込み");
+    request.title = tr("画像ファイルの読み込み");
     request.folder = loadFolder_;
-    request.filter = QString::fromUtf8(kOpenFilterHead) + sourceView_->PluginFilter() +
-                     QString::fromUtf8(kOpenFilterTail);
+    request.filter =
+        tr("対応画像ファイル (*.jpg;*.png;*.bmp)|*.jpg;*.jpeg;*.png;*.bmp|"
+           "JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|PNG (*.png)|*.png|Bitmap (*.bmp)|*.bmp|") +
+        PluginFilterText(sourceView_->PluginFilter()) + tr("すべてのファイル (*.*)|*.*||");
     request.filterIndex = 1;
     const FileDialogResult result = prompts_->OpenFile(this, request);
-    if (result.path.isEmpty())
-        return;
-    const QFileInfo file(result.path);
-    loadFolder_ = WithTrailingSlash(file.absolutePath());
-    documentName_ = file.fileName();
-    OpenPictureFile(file.absoluteFilePath());
+    if (!result.path.isEmpty())
+        OpenChosenPicture(result.path);
+}
+
+bool CMainFrame::OpenChosenPicture(const QString& path) {
+    const QFileInfo file(path);
+    if (file.absoluteDir().exists())
+        loadFolder_ = WithTrailingSlash(file.absolutePath());
+    return OpenPictureFile(file.absoluteFilePath());
 }
 
 bool CMainFrame::OpenDroppedUrls(const QList<QUrl>& urls) {
@@ -448,7 +494,6 @@ bool CMainFrame::OpenDroppedUrls(const QList<QUrl>& urls) {
         const QFileInfo file(url.toLocalFile());
         if (file.isDir())
             return false;
-        documentName_ = file.fileName();
         OpenPictureFile(file.absoluteFilePath());
         return true;
     }
@@ -493,9 +538,8 @@ void CMainFrame::ShowLiveFit() {
         statusBar()->showMessage(tr("%1 のサイズに合わせています…").arg(carrier));
     } else if (liveFitShown_ && document_->LiveFitOn()) {
         // A fit came back: what it chose shows in the format list, and here with its PSNR.
-        statusBar()->showMessage(QString::fromStdString(FitSummary(document_->LastLiveFit(),
-                                                                   document_->LiveFitCarrier())),
-                                 10000);
+        statusBar()->showMessage(
+            FitSummaryText(document_->LastLiveFit(), document_->LiveFitCarrier()), 10000);
     } else if (liveFitShown_) {
         statusBar()->clearMessage();
     }
@@ -509,6 +553,7 @@ void CMainFrame::OnAbout() {
 
 void CMainFrame::OnSave() {
     SaveFlow(*prompts_, this).Save(document_->Pipeline(), documentName_, saveFolder_);
+    document_->SetTempFallbackFolder(saveFolder_.toStdString());
 }
 
 void CMainFrame::OnSizeCheck() {

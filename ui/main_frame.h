@@ -74,8 +74,12 @@ public:
     // Files dropped on the window: the first local one is opened unless it is a folder.
     // True when a file was taken.
     bool OpenDroppedUrls(const QList<QUrl>& urls);
-    // Opens a picture file as the Open command does after its dialog; false (the view left
-    // empty) when it cannot be read.
+    // A file chosen in the Open dialog or named on the command line: its folder becomes the
+    // load folder and the picture is opened.
+    bool OpenChosenPicture(const QString& path);
+    // Opens a picture file in area selection, named after the file. A file that cannot be
+    // read is named in a message with the reason, and the picture, the phone image, the
+    // document name and the mode stay as they were; false then.
     bool OpenPictureFile(const QString& path);
 
     // The folder the Open and Save dialogs start in on a first run: the Pictures folder

@@ -10,6 +10,7 @@
 #include "qtimage/dib_qimage.h"
 #include "ui/color_selector.h"
 #include "ui/color_swatch.h"
+#include "ui/core_texts.h"
 #include "ui/dialog_units.h"
 #include "ui/document_signals.h"
 
@@ -70,8 +71,8 @@ COutputPanel::COutputPanel(DocumentSignals* document, QWidget* parent)
     // Long entries (a fitted format) show in full in the open list.
     formats_->view()->setMinimumWidth(du.X(150));
     fitButton_ = new QToolButton(this);
-    fitButton_->setText(QStringLiteral("合わせる"));
-    fitButton_->setToolTip(QStringLiteral("サイズに合わせる"));
+    fitButton_->setText(tr("合わせる"));
+    fitButton_->setToolTip(tr("サイズに合わせる"));
     fitButton_->setPopupMode(QToolButton::InstantPopup);
     fitButton_->setGeometry(du.X(89), du.Y(23), du.X(26), formats_->sizeHint().height());
     fitButton_->setCheckable(true); // pressed while the live fit follows the selection
@@ -104,7 +105,7 @@ COutputPanel::COutputPanel(DocumentSignals* document, QWidget* parent)
     readout_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     tabs_ = new QTabBar(this);
-    tabs_->addTab(QStringLiteral("HSBﾏｯﾌﾟ"));
+    tabs_->addTab(tr("HSBﾏｯﾌﾟ"));
     tabs_->addTab(QStringLiteral("WebSafe"));
     const int tabHeight = tabs_->sizeHint().height();
     auto* tabFrame = new QFrame(this);
@@ -124,9 +125,10 @@ COutputPanel::COutputPanel(DocumentSignals* document, QWidget* parent)
 
     const ProfileSelection& profile = Document().Profile();
     for (int i = 0; i < kProfileListCount; ++i)
-        profiles_->addItem(QString::fromStdString(profile.ItemText(i)), profile.ItemSizeKey(i));
-    for (const FormatListEntry& entry : OutputFormats())
-        formats_->addItem(QString::fromUtf8(entry.text));
+        profiles_->addItem(ProfileItemText(profile, i), profile.ItemSizeKey(i));
+    // The list's index is what is stored, so the names can be shown in any language.
+    for (int i = 0; i < int(OutputFormats().size()); ++i)
+        formats_->addItem(FormatItemText(Document().Pipeline(), i));
     ShowProfile();
     ShowFormat();
     ShowResampling();
@@ -164,7 +166,7 @@ PhoneImageDocument& COutputPanel::Document() const {
 void COutputPanel::ShowProfile() {
     const ProfileSelection& profile = Document().Profile();
     const QSignalBlocker block(profiles_);
-    profiles_->setItemText(0, QString::fromStdString(profile.ItemText(0)));
+    profiles_->setItemText(0, ProfileItemText(profile, 0));
     profiles_->setItemData(0, profile.ItemSizeKey(0));
     profiles_->setCurrentIndex(profile.SelectedIndex());
 }
@@ -174,7 +176,7 @@ void COutputPanel::ShowFormat() {
     const QSignalBlocker block(formats_);
     if (pipeline.HasFittedFormat()) {
         const int index = pipeline.FittedFormatIndex();
-        QString text = QString::fromStdString(pipeline.FormatText(index));
+        QString text = FormatItemText(pipeline, index);
         // The entry shows the last result; while a newer one is being made it says so.
         if (Document().LiveFitRunning())
             text.prepend(tr("(合わせ中…) "));

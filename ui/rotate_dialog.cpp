@@ -21,7 +21,7 @@
 
 CRotateDlg::CRotateDlg(const PackedDib* source, UserPrompts* prompts, QWidget* parent)
     : QDialog(parent), source_(source), prompts_(prompts) {
-    setWindowTitle(QStringLiteral("画像の回転"));
+    setWindowTitle(tr("画像の回転"));
     setFont(DialogFont());
     const DialogUnits du = DialogUnits::FromFont(font());
 
@@ -36,8 +36,8 @@ CRotateDlg::CRotateDlg(const PackedDib* source, UserPrompts* prompts, QWidget* p
 
     // The controls stand to the right of the preview box.
     const int x0 = kBoxLeft + std::max(boxSide_, 145) + 16;
-    auto* text = new QLabel(
-        QStringLiteral("右の画像をﾄﾞﾗｯｸﾞするか\n回転角度を入力してください (0～359)"), this);
+    auto* text =
+        new QLabel(tr("右の画像をﾄﾞﾗｯｸﾞするか\n回転角度を入力してください (0～359)"), this);
     text->setGeometry(x0, kBoxTop, du.X(120), du.Y(20));
     edit_ = new QLineEdit(QStringLiteral("0"), this);
     edit_->setObjectName("angle");
@@ -53,7 +53,7 @@ CRotateDlg::CRotateDlg(const PackedDib* source, UserPrompts* prompts, QWidget* p
     ok->setGeometry(x0 + du.X(12), kBoxTop + du.Y(54), du.X(50), du.Y(14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CRotateDlg::accept);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     cancel->setGeometry(x0 + du.X(68), kBoxTop + du.Y(54), du.X(50), du.Y(14));
     connect(cancel, &QPushButton::clicked, this, &CRotateDlg::reject);
     setFixedSize(x0 + du.X(128),

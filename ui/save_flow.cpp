@@ -3,14 +3,16 @@
 #include "phone/output_pipeline.h"
 #include "phone/phone_image_document.h"
 #include "phone/save.h"
+#include "ui/core_texts.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 
 namespace {
 
-constexpr const char* kSaveFilter =
-    "PNG (*.png)|*.png|JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|すべてのファイル (*.*)|*.*||";
+constexpr const char* kSaveFilter = QT_TRANSLATE_NOOP(
+    "SaveFlow", "PNG (*.png)|*.png|JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|すべてのファイル (*.*)|*.*||");
 constexpr int kJpegFilterIndex = 2;
 
 QString SaveStatusReason(SaveStatus status, int error) {
@@ -18,14 +20,21 @@ QString SaveStatusReason(SaveStatus status, int error) {
     case SaveStatus::Written:
         break;
     case SaveStatus::NoImage:
-        return QStringLiteral("保存する携帯画像がありません。");
+        return QCoreApplication::translate("SaveFlow", "保存する携帯画像がありません。");
     case SaveStatus::UnknownExtension:
-        return QStringLiteral("ファイル名の拡張子は .png、.jpg、.jpeg のいずれかにしてください。");
+        return QCoreApplication::translate(
+            "SaveFlow", "ファイル名の拡張子は .png、.jpg、.jpeg のいずれかにしてください。");
     case SaveStatus::WriteFailed:
         if (error != 0)
-            return QStringLiteral("書き込みできませんでした（%1）。")
+            return QCoreApplication::translate("SaveFlow", "書き込みできませんでした（%1）。")
                 .arg(QString::fromLocal8Bit(std::strerror(error)));
-        return QStringLiteral("書き込みできませんでした。");
+        return QCoreApplication::translate("SaveFlow", "書き込みできませんでした。");
+    case SaveStatus::ReadOnly:
+        return QCoreApplication::translate("SaveFlow",
+                                           "このファイルは読み取り専用です。別の名前で保存してください。");
+    case SaveStatus::NotAFile:
+        return QCoreApplication::translate(
+            "SaveFlow", "この名前はフォルダーなど、ファイルでないものを指しています。");
     }
     return {};
 }
@@ -35,10 +44,10 @@ QString SaveStatusReason(SaveStatus status, int error) {
 FileDialogRequest SaveDialogRequest(const QString& documentName, const QString& saveFolder,
                                     bool png) {
     FileDialogRequest request;
-    request.title = QStringLiteral("画像ファイルの書き込み");
+    request.title = QCoreApplication::translate("SaveFlow", "画像ファイルの書き込み");
     request.folder = saveFolder;
     request.proposedName = QString::fromStdString(ProposedSaveName(documentName.toStdString()));
-    request.filter = QString::fromUtf8(kSaveFilter);
+    request.filter = QCoreApplication::translate("SaveFlow", kSaveFilter);
     request.filterIndex = png ? 1 : kJpegFilterIndex;
     request.defaultSuffix = QStringLiteral("png");
     return request;
@@ -52,7 +61,8 @@ QString ChosenSavePath(const FileDialogResult& result) {
 }
 
 QString SaveFailureMessage(const QString& path, const QString& reason) {
-    return QStringLiteral("ファイル「%1」を保存できませんでした。\n%2").arg(path, reason);
+    return QCoreApplication::translate("SaveFlow", "ファイル「%1」を保存できませんでした。\n%2")
+        .arg(path, reason);
 }
 
 bool SaveFlow::Save(const OutputPipeline& pipeline, QString& documentName, QString& saveFolder) {
@@ -74,5 +84,6 @@ bool SaveFlow::Save(const OutputPipeline& pipeline, QString& documentName, QStri
 
 void SaveFlow::CheckSize(PhoneImageDocument& document) {
     const SizeCheckResult result = document.CheckSize();
-    prompts_.ShowMessage(parent_, QString::fromStdString(result.message), UserPrompts::Icon::kNone);
+    prompts_.ShowMessage(parent_, SizeCheckText(result, document.Pipeline().IsPng()),
+                         UserPrompts::Icon::kNone);
 }

@@ -2,6 +2,7 @@
 
 #include "ui/command_ids.h"
 #include "ui/command_table.h"
+#include "ui/command_texts.h"
 #include "ui/control_edges.h"
 #include "ui/user_prompts.h"
 
@@ -17,8 +18,9 @@
 
 namespace {
 
-constexpr const char* kRefusedText = "この画面環境では他のウィンドウの表示内容を取り込めません。\n"
-                                     "(Wayland のセッションでは画面の取り込みが許可されていません)";
+constexpr const char* kRefusedText = QT_TRANSLATE_NOOP(
+    "CScreenCapture", "この画面環境では他のウィンドウの表示内容を取り込めません。\n"
+                      "(Wayland のセッションでは画面の取り込みが許可されていません)");
 
 // The inside of the window: only its 2-pixel sunken border is drawn, the rest is cut
 // out of the window.
@@ -44,7 +46,7 @@ bool ScreenGrabbingRefused() {
 
 CScreenCapture::CScreenCapture(UserPrompts* prompts, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint), prompts_(prompts) {
-    setWindowTitle(QStringLiteral("外部取り込みキャプチャ"));
+    setWindowTitle(tr("外部取り込みキャプチャ"));
     setAttribute(Qt::WA_DeleteOnClose);
     // Closing the main window ends the program even while this one is open.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -58,8 +60,8 @@ CScreenCapture::CScreenCapture(UserPrompts* prompts, QWidget* parent)
     addToolBar(Qt::TopToolBarArea, toolBar_);
     captureAction_ = toolBar_->addAction(QIcon(":/mokoa/toolbar/32788.png"), QString());
     if (const CommandInfo* info = FindCommand(cmd::kCapture)) {
-        captureAction_->setText(QString::fromStdString(TipText(info->prompt)));
-        captureAction_->setStatusTip(QString::fromStdString(StatusText(info->prompt)));
+        captureAction_->setText(CommandTipText(*info));
+        captureAction_->setStatusTip(CommandStatusText(*info));
     }
     connect(captureAction_, &QAction::triggered, this, &CScreenCapture::Capture);
 
@@ -107,7 +109,7 @@ void CScreenCapture::Capture() {
     if (!ScreenGrabbingRefused() && screen)
         whole = screen->grabWindow(0); // the whole screen, as the server shows it
     if (whole.isNull()) {
-        prompts_->ShowMessage(this, QString::fromUtf8(kRefusedText), UserPrompts::Icon::kWarning);
+        prompts_->ShowMessage(this, tr(kRefusedText), UserPrompts::Icon::kWarning);
         return;
     }
     // Screen coordinates are logical; the grab is in device pixels.

@@ -6,6 +6,7 @@
 #include "ui/user_prompts.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,7 +23,7 @@ void AddOkCancel(QDialog* dialog, const DialogUnits& du, int x, int y) {
     ok->setGeometry(du.Rect(x, y, 50, 14));
     ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), dialog);
+    auto* cancel = new QPushButton(QCoreApplication::translate("ToneDialogs", "ｷｬﾝｾﾙ"), dialog);
     cancel->setGeometry(du.Rect(x + 56, y, 50, 14));
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
 }
@@ -31,14 +32,14 @@ void AddOkCancel(QDialog* dialog, const DialogUnits& du, int x, int y) {
 
 CBrightnessContrastDlg::CBrightnessContrastDlg(AdjustTarget* target, QWidget* parent)
     : CAdjustDialog(target, parent) {
-    setWindowTitle(QStringLiteral("明るさ＆コントラスト処理"));
+    setWindowTitle(tr("明るさ＆コントラスト処理"));
     setFont(DialogFont());
     const DialogUnits du = DialogUnits::FromFont(font());
     setFixedSize(du.X(220), du.Y(86));
-    auto* label = new QLabel(QStringLiteral("明るさ："), this);
+    auto* label = new QLabel(tr("明るさ："), this);
     label->setGeometry(du.Rect(8, 10, 50, 10));
     brightness_ = AddSlider(-255, 255, du.Rect(60, 7, 152, 18));
-    label = new QLabel(QStringLiteral("コントラスト："), this);
+    label = new QLabel(tr("コントラスト："), this);
     label->setGeometry(du.Rect(8, 36, 50, 10));
     contrast_ = AddSlider(-100, 100, du.Rect(60, 33, 152, 18));
     AddOkCancel(this, du, 100, 64);
@@ -56,12 +57,12 @@ int16_t ParseComponentText(const QString& text) {
 
 CColorComponentDlg::CColorComponentDlg(AdjustTarget* target, UserPrompts* prompts, QWidget* parent)
     : CAdjustDialog(target, parent), prompts_(prompts) {
-    setWindowTitle(QStringLiteral("色成分調整処理(RGB/YCrCb)"));
+    setWindowTitle(tr("色成分調整処理(RGB/YCrCb)"));
     setFont(DialogFont());
     const DialogUnits du = DialogUnits::FromFont(font());
     setFixedSize(du.X(240), du.Y(126));
 
-    auto* typeLabel = new QLabel(QStringLiteral("カラータイプ :"), this);
+    auto* typeLabel = new QLabel(tr("カラータイプ :"), this);
     typeLabel->setGeometry(du.Rect(8, 10, 50, 10));
     typeList_ = new QComboBox(this);
     typeList_->addItems({QStringLiteral("RGB"), QStringLiteral("YCrCb")});

@@ -1,8 +1,8 @@
 #include "ui/user_prompts.h"
 
-#include "desktop/settings_store.h"
 #include "ui/file_filter.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -50,7 +50,8 @@ void QtUserPrompts::ShowMessage(QWidget* parent, const QString& text, Icon icon)
     const QMessageBox::Icon shown = icon == Icon::kWarning       ? QMessageBox::Warning
                                     : icon == Icon::kInformation ? QMessageBox::Information
                                                                  : QMessageBox::NoIcon;
-    QMessageBox box(shown, QString::fromUtf8(kApplicationName), text, QMessageBox::Ok, parent);
+    QMessageBox box(shown, QCoreApplication::translate("UserPrompts", "モコア"), text,
+                    QMessageBox::Ok, parent);
     box.exec();
 }
 

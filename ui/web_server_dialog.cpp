@@ -51,7 +51,7 @@ QString WebServerUrl(const QString& host, int port) {
 CWebServerDlg::CWebServerDlg(const QString& imagePath, UserPrompts* prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts), imagePath_(imagePath.toStdString()),
       delivery_(new CMailDelivery(this)) {
-    setWindowTitle(QStringLiteral("携帯WEBサーバー"));
+    setWindowTitle(tr("携帯WEBサーバー"));
     setFont(DialogFont());
     const DialogUnits du = DialogUnits::FromFont(font());
     setFixedSize(du.X(356), du.Y(196));
@@ -62,14 +62,14 @@ CWebServerDlg::CWebServerDlg(const QString& imagePath, UserPrompts* prompts, QWi
     if (icon->pixmap().isNull())
         icon->setPixmap(style()->standardIcon(QStyle::SP_DriveNetIcon).pixmap(32, 32));
 
-    AddLabel(this, QStringLiteral("WebｻｰﾊﾞURL："), du.Rect(34, 7, 100, 10));
+    AddLabel(this, tr("WebｻｰﾊﾞURL："), du.Rect(34, 7, 100, 10));
     urlEdit_ = new QLineEdit(this);
     urlEdit_->setReadOnly(true);
     urlEdit_->setGeometry(du.Rect(34, 18, 150, 14));
-    auto* browser = AddButton(this, QStringLiteral("ﾌﾞﾗｳｻﾞ表示"), du.Rect(188, 18, 56, 14));
+    auto* browser = AddButton(this, tr("ﾌﾞﾗｳｻﾞ表示"), du.Rect(188, 18, 56, 14));
     connect(browser, &QPushButton::clicked, this, &CWebServerDlg::OpenInBrowser);
 
-    AddLabel(this, QStringLiteral("ｱﾄﾞﾚｽ："), du.Rect(34, 39, 30, 10));
+    AddLabel(this, tr("ｱﾄﾞﾚｽ："), du.Rect(34, 39, 30, 10));
     hosts_ = new QComboBox(this);
     hosts_->setGeometry(du.X(66), du.Y(37), du.X(118), hosts_->sizeHint().height());
     hosts_->setEnabled(false);
@@ -80,27 +80,27 @@ CWebServerDlg::CWebServerDlg(const QString& imagePath, UserPrompts* prompts, QWi
         }
     });
 
-    AddLabel(this, QStringLiteral("携帯ｱﾄﾞﾚｽ："), du.Rect(7, 60, 44, 10));
+    AddLabel(this, tr("携帯ｱﾄﾞﾚｽ："), du.Rect(7, 60, 44, 10));
     phones_ = new QComboBox(this);
     phones_->setEditable(true);
     phones_->setInsertPolicy(QComboBox::NoInsert);
     phones_->setGeometry(du.X(52), du.Y(58), du.X(132), phones_->sizeHint().height());
-    mailButton_ = AddButton(this, QStringLiteral("URLﾒｰﾙ通知"), du.Rect(188, 58, 56, 14));
+    mailButton_ = AddButton(this, tr("URLﾒｰﾙ通知"), du.Rect(188, 58, 56, 14));
     connect(mailButton_, &QPushButton::clicked, this, &CWebServerDlg::MailUrl);
 
-    AddLabel(this, QStringLiteral("アクセスログ："), du.Rect(7, 78, 80, 10));
+    AddLabel(this, tr("アクセスログ："), du.Rect(7, 78, 80, 10));
     log_ = new QListWidget(this);
     log_->setGeometry(du.Rect(7, 89, 342, 78));
     log_->setSortingEnabled(true);
 
-    AddLabel(this, QStringLiteral("ポート番号："), du.Rect(7, 177, 44, 10));
+    AddLabel(this, tr("ポート番号："), du.Rect(7, 177, 44, 10));
     portEdit_ = new QLineEdit(this);
     portEdit_->setGeometry(du.Rect(52, 175, 40, 14));
-    startStop_ = AddButton(this, QStringLiteral("起動"), du.Rect(96, 175, 50, 14));
+    startStop_ = AddButton(this, tr("起動"), du.Rect(96, 175, 50, 14));
     connect(startStop_, &QPushButton::clicked, this, &CWebServerDlg::StartStop);
     portNote_ = AddLabel(this, QString(), du.Rect(150, 172, 145, 20));
     portNote_->setWordWrap(true);
-    auto* close = new QPushButton(QStringLiteral("終了"), this);
+    auto* close = new QPushButton(tr("終了"), this);
     close->setGeometry(du.Rect(299, 175, 50, 14));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -198,11 +198,11 @@ void CWebServerDlg::StartStop() {
     server_.SetPort(uint16_t(port));
     if (!server_.Start()) {
         prompts_->ShowMessage(this,
-                              QStringLiteral("サーバーが起動できません\r\n\r\n"
-                                             "* インターネット接続状態(TCP/IPが利用できる環境)に"
-                                             "なっているか\r\n"
-                                             "* すでに同じポート番号のサーバーが起動されていないか"
-                                             "\r\n確認してみてください。"),
+                              tr("サーバーが起動できません\r\n\r\n"
+                                 "* インターネット接続状態(TCP/IPが利用できる環境)に"
+                                 "なっているか\r\n"
+                                 "* すでに同じポート番号のサーバーが起動されていないか"
+                                 "\r\n確認してみてください。"),
                               UserPrompts::Icon::kWarning);
         return;
     }
@@ -210,16 +210,15 @@ void CWebServerDlg::StartStop() {
     port_ = server_.Port();
     // Ports below 1024 are the administrator's: the server went to another one.
     if (server_.RefusedPort() != 0)
-        portNote_->setText(
-            QStringLiteral("ポート%1は管理者権限が必要なため\nポート%2で起動しました。")
-                .arg(server_.RefusedPort())
-                .arg(port_));
+        portNote_->setText(tr("ポート%1は管理者権限が必要なため\nポート%2で起動しました。")
+                               .arg(server_.RefusedPort())
+                               .arg(port_));
     {
         const QSignalBlocker quiet(hosts_);
         FillHosts();
     }
     url_ = WebServerUrl(hosts_->currentData().toString(), port_);
-    startStop_->setText(QStringLiteral("停止"));
+    startStop_->setText(tr("停止"));
     ShowValues();
 }
 
@@ -228,7 +227,7 @@ void CWebServerDlg::StopServer() {
     running_ = false;
     url_.clear();
     portNote_->clear();
-    startStop_->setText(QStringLiteral("起動"));
+    startStop_->setText(tr("起動"));
     ShowValues();
 }
 
@@ -245,13 +244,15 @@ void CWebServerDlg::MailUrl() {
         return;
     const char* problem = nullptr;
     if (account.from.isEmpty())
-        problem = "ﾒｰﾙｱﾄﾞﾚｽが指定されていません。\r\n先にメールアカウントの設定を行ってください。";
+        problem = QT_TR_NOOP("ﾒｰﾙｱﾄﾞﾚｽが指定されていません。\r\n"
+                             "先にメールアカウントの設定を行ってください。");
     else if (account.smtp.isEmpty())
-        problem = "SMTPｻｰﾊﾞが指定されていません。\r\n先にメールアカウントの設定を行ってください。";
+        problem = QT_TR_NOOP("SMTPｻｰﾊﾞが指定されていません。\r\n"
+                             "先にメールアカウントの設定を行ってください。");
     else if (phones_->currentText().isEmpty())
-        problem = "宛先が未入力です。";
+        problem = QT_TR_NOOP("宛先が未入力です。");
     if (problem) {
-        prompts_->ShowMessage(this, QString::fromUtf8(problem), UserPrompts::Icon::kWarning);
+        prompts_->ShowMessage(this, tr(problem), UserPrompts::Icon::kWarning);
         return;
     }
     auto mail = std::make_unique<CMimeMail>();

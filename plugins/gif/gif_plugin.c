@@ -6,6 +6,7 @@
 
 #include <gif_lib.h>
 #include <string.h>
+#include <sys/stat.h>
 
 static const SpiFormat kFormats[] = {
     {"*.gif", "GIF"},
@@ -45,6 +46,10 @@ static int32_t open_first_frame(const char* path, FirstFrame* frame) {
     frame->transparent = NO_TRANSPARENT_COLOR;
     if (!path)
         return SPI_INTERNAL_ERROR;
+    struct stat st;
+    if (stat(path, &st) != 0)
+        return SPI_FILE_ERROR;
+    const uint64_t file_bytes = (uint64_t)st.st_size;
     int error = 0;
     frame->gif = DGifOpenFileName(path, &error);
     if (!frame->gif)
@@ -72,11 +77,16 @@ static int32_t open_first_frame(const char* path, FirstFrame* frame) {
         if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) == GIF_ERROR)
             break;
         const GifImageDesc* d = &gif->Image;
-        if (d->Width <= 0 || d->Height <= 0)
+        /* Compressed pixels hold a few thousand each per byte: a frame beyond what the file
+         * may cost cannot be complete, and is refused before its canvas is allocated. */
+        if (d->Width <= 0 || d->Height <= 0 ||
+            !spi_cost_allowed(d->Width, d->Height, 8, file_bytes))
             break;
-        /* A frame outside its screen (or a screen of no size) is shown on its own. */
+        /* A frame outside its screen (or a screen of no size) is shown on its own, and so is
+         * one on a screen far bigger than a file of this size can mean. */
         if (d->Left >= 0 && d->Top >= 0 && (int64_t)d->Left + d->Width <= gif->SWidth &&
-            (int64_t)d->Top + d->Height <= gif->SHeight) {
+            (int64_t)d->Top + d->Height <= gif->SHeight &&
+            spi_cost_allowed(gif->SWidth, gif->SHeight, 8, file_bytes)) {
             frame->canvas_width = gif->SWidth;
             frame->canvas_height = gif->SHeight;
             frame->left = d->Left;

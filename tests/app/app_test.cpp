@@ -5,8 +5,10 @@
 #include "tests/common/qt_test_support.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTest>
 #include <QUrl>
 
@@ -45,6 +47,27 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(bool, wanted);
         QCOMPARE(StartupPictureWanted(arguments), wanted);
+    }
+
+    void pictureFileArgument_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("none") << QStringList{"mokoa", "/Embedding"} << QString();
+        QTest::newRow("first of several")
+            << QStringList{"mokoa", "-x", "/Automation", "a b.jpg", "c.png"} << "a b.jpg";
+        QTest::newRow("absolute path")
+            << QStringList{"mokoa", "/home/Embedding"} << "/home/Embedding";
+        QTest::newRow("file URL") << QStringList{"mokoa", "file:///tmp/%E7%8C%AB.png"}
+                                  << "/tmp/猫.png";
+        QTest::newRow("remote URL skipped")
+            << QStringList{"mokoa", "file://host/x.png", "y.png"} << "y.png";
+        QTest::newRow("after --") << QStringList{"mokoa", "--", "-dash.png"} << "-dash.png";
+        QTest::newRow("program name") << QStringList{"mokoa.png"} << QString();
+    }
+    void pictureFileArgument() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, file);
+        QCOMPARE(PictureFileArgument(arguments), file);
     }
 
     void settingsFileIsPrivateAndUnderTheCompanyKey() {
@@ -86,14 +109,23 @@ private slots:
         QCOMPARE(catcher.urls[1].host(), QString("example.invalid"));
     }
 
-    void helpPagesLieBesideTheExecutable() {
-        for (const QString& page :
-             {HelpFilePath(), PluginPagePath(), TransferPagePath(), UpdatePagePath()}) {
-            QVERIFY2(QFileInfo::exists(page), qPrintable(page));
-            QFile file(page);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QVERIFY(QString::fromUtf8(file.readAll()).contains("lang=\"ja\""));
-        }
+    void helpPagesLieBesideTheExecutableInBothLanguages() {
+        for (const auto& [language, tag] : {std::pair{UiLanguage::kJapanese, "lang=\"ja\""},
+                                            {UiLanguage::kEnglish, "lang=\"en\""}})
+            for (const QString& page : {HelpFilePath(language), PluginPagePath(language),
+                                        TransferPagePath(language), UpdatePagePath(language)}) {
+                QVERIFY2(QFileInfo::exists(page), qPrintable(page));
+                QFile file(page);
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QString text = QString::fromUtf8(file.readAll());
+                QVERIFY2(text.contains(tag), qPrintable(page));
+                // Each page's style sheet is found from where it lies.
+                const QRegularExpression sheet("href=\"([^\"]*\\.css)\"");
+                const QRegularExpressionMatch match = sheet.match(text);
+                QVERIFY(match.hasMatch());
+                QVERIFY2(QFileInfo::exists(QFileInfo(page).dir().filePath(match.captured(1))),
+                         qPrintable(page));
+            }
     }
 };
 

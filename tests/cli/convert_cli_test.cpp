@@ -46,10 +46,9 @@ std::string Quote(const std::string& s) {
 class ConvertCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* bin = std::getenv("MOKOA_BIN_DIR");
-        tool_ = bin ? std::filesystem::path(bin) / "mokoa-convert" : std::filesystem::path();
-        if (tool_.empty() || !std::filesystem::exists(tool_))
-            GTEST_SKIP() << "mokoa-convert not found (MOKOA_BIN_DIR)";
+        tool_ = testsupport::ProgramPath("mokoa-convert");
+        if (tool_.empty())
+            GTEST_SKIP() << "mokoa-convert not found beside the tests (or in MOKOA_BIN_DIR)";
         setenv("TMPDIR", dir_.path().c_str(), 1);
     }
     void TearDown() override { unsetenv("TMPDIR"); }

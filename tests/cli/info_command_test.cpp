@@ -27,8 +27,10 @@ std::string Quote(const std::string& text) {
 
 // Runs mokoa-convert with the arguments; standard error is dropped.
 ToolRun Convert(const std::vector<std::string>& args) {
-    const char* bin = std::getenv("MOKOA_BIN_DIR");
-    std::string command = Quote(std::string(bin ? bin : ".") + "/mokoa-convert");
+    const fs::path tool = testsupport::ProgramPath("mokoa-convert");
+    if (tool.empty())
+        ADD_FAILURE() << "mokoa-convert not found beside the tests (or in MOKOA_BIN_DIR)";
+    std::string command = Quote(tool.string());
     for (const std::string& arg : args)
         command += " " + Quote(arg);
     command += " 2>/dev/null";

@@ -14,6 +14,17 @@ std::filesystem::path TestDataDir() {
     return dir ? std::filesystem::path(dir) : std::filesystem::path();
 }
 
+std::filesystem::path ProgramPath(const std::string& name) {
+    std::error_code ec;
+    const char* dir = std::getenv("MOKOA_BIN_DIR");
+    // The programs are built into the same folder as the tests.
+    const std::filesystem::path folder =
+        dir ? std::filesystem::path(dir)
+            : std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+    const std::filesystem::path program = folder / name;
+    return !ec && std::filesystem::exists(program, ec) ? program : std::filesystem::path();
+}
+
 std::filesystem::path TestDataPath(const std::string& relative) {
     const std::filesystem::path dir = TestDataDir();
     if (dir.empty())

@@ -14,6 +14,10 @@ std::filesystem::path TestDataDir();
 // A folder of the shared pictures, or empty when it is not there.
 std::filesystem::path TestDataPath(const std::string& relative);
 
+// A program of the build (MOKOA_BIN_DIR, else the folder of the running test), or empty when
+// it is not there.
+std::filesystem::path ProgramPath(const std::string& name);
+
 // A fresh folder removed again with everything in it when the object goes.
 class TempDir {
 public:

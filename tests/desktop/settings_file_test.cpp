@@ -1,7 +1,8 @@
 // A settings file that Qt must not parse: serialized values however they are spelled, and
 // files too big or not files at all. Such a file is set aside and the program starts from
-// its defaults. The check errs towards caution, but folders, addresses and mail texts as
-// Qt writes them pass, markers and all, unless a marker follows a comma.
+// its defaults. Folders, addresses and mail texts as Qt writes them pass, markers and all.
+// The file holds the mail password: it is created private whatever the umask, and one that
+// is a link or another user's is neither read nor written.
 #include "desktop/settings_store.h"
 #include "desktop/settings_text_check.h"
 #include "desktop/stored_settings.h"
@@ -66,6 +67,8 @@ private slots:
         QTest::newRow("empty hex escape dropped") << "@\\xVariant(" + payload;
         QTest::newRow("continued line") << "@Vari\\\nant(" + payload;
         QTest::newRow("escaped equals sign first") << "\\=@Variant(" + payload;
+        QTest::newRow("after a quoted item") << "\"a, b\",@Variant(" + payload;
+        QTest::newRow("quoted item") << "a,\"@Variant(" + payload + "\"";
     }
     void serializedValuesAreFoundHoweverSpelled() {
         QFETCH(QByteArray, value);
@@ -80,6 +83,28 @@ private slots:
         QVERIFY(Holds(text));
     }
 
+    // Markers Qt reads as text: inside quotes, in a comment, after quoted blanks.
+    void markersInTextAreNotTakenForSerialized_data() {
+        QTest::addColumn<QByteArray>("value");
+        const QByteArray payload = SerializedFive() + ")";
+        QTest::newRow("quoted comma") << "\"x,@Variant(" + payload + "\"";
+        QTest::newRow("quoted comma, quotes closed after") << "x\",\"@Variant(" + payload;
+        QTest::newRow("comment") << "x ;,@Variant(" + payload;
+        QTest::newRow("quoted blanks first") << "x, \"  @Variant(" + payload + "\"";
+        QTest::newRow("doubled @") << "@@Variant(" + payload;
+    }
+    void markersInTextAreNotTakenForSerialized() {
+        QFETCH(QByteArray, value);
+        const QByteArray text = "[EMAIL]\nBODY=" + value + "\n";
+        QTemporaryDir folder;
+        const QString path = folder.filePath("probe.ini");
+        QVERIFY(WriteFile(path, text));
+        const QVariant read = QSettings(path, QSettings::IniFormat).value("EMAIL/BODY");
+        QVERIFY2(read.typeId() == QMetaType::QString || read.typeId() == QMetaType::QStringList,
+                 "Qt rebuilds this one");
+        QVERIFY(!Holds(text));
+    }
+
     void valuesTheProgramWritesAreNotTakenForSerialized() {
         QTemporaryDir folder;
         const QString path = folder.filePath("written.ini");
@@ -88,6 +113,7 @@ private slots:
             settings.setValue("EMAIL/FROM", "me@example.com");
             settings.setValue("EMAIL/TO(1)", "Ann (work) <ann@example.com>");
             settings.setValue("EMAIL/BODY", "see @Variant(x) and @DateTime(y), \"quoted\"\n\\x40");
+            settings.setValue("EMAIL/POP", "hello,@Variant(x), @DateTime(y)");
             settings.setValue("EMAIL/IMGFILE", "@Variant(not data)");
             settings.setValue("SETTING/LOAD_PATH", QString::fromUtf8("/home/me/@写真 (古い)/"));
             settings.setValue("SETTING/SAVE_PATH", "@DateTime(");
@@ -128,6 +154,69 @@ private slots:
         WriteFrameSettings(frame);
         QCOMPARE(ReadFrameSettings("/default/").loadFolder, QString("/chosen/"));
         QCOMPARE(ReadFile(aside), text);
+    }
+
+    // The password never lies readable to others, not even in the file made after one was
+    // set aside, and no folder on the way to it lets others plant anything.
+    void createdPrivateWhateverTheUmask() {
+        const QString path = UserSettingsPath();
+        const QString folder = QFileInfo(path).absolutePath();
+        QDir(folder).removeRecursively();
+        const mode_t old = ::umask(0);
+        ReadFrameSettings("/default/");
+        QVERIFY(WriteFile(path, "[EMAIL]\nPASS=@Variant(\\0\\0\\0\\x9\\0\\xff\\xff)\n"));
+        FrameSettings frame = ReadFrameSettings("/default/"); // sets it aside
+        frame.loadFolder = "/chosen/";
+        WriteFrameSettings(frame);
+        ::umask(old);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(folder).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, mode_t(0700));
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 077, mode_t(0));
+        QCOMPARE(ReadFrameSettings("/default/").loadFolder, QString("/chosen/"));
+    }
+
+    // Whoever could plant a link there, or own the file, would read the password.
+    void notPrivatelyOursIsNeitherReadNorWritten_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("link to a file") << "link";
+        QTest::newRow("another user's file") << "foreign";
+        QTest::newRow("link in place of the folder") << "folder link";
+    }
+    void notPrivatelyOursIsNeitherReadNorWritten() {
+        QFETCH(QString, kind);
+        const QString path = UserSettingsPath();
+        const QString folder = QFileInfo(path).absolutePath();
+        QDir(folder).removeRecursively();
+        QTemporaryDir elsewhere;
+        const QByteArray text = "[SETTING]\nLOAD_PATH=/planted/\n";
+        const QString target = elsewhere.filePath("target.ini");
+        QVERIFY(WriteFile(target, text));
+        if (kind == "folder link") {
+            QVERIFY(QFile::link(elsewhere.path(), folder));
+            QVERIFY(QFile::rename(target, elsewhere.filePath(QFileInfo(path).fileName())));
+        } else {
+            QVERIFY(QDir().mkpath(folder));
+            if (kind == "link")
+                QVERIFY(QFile::link(target, path));
+            else if (!QFile::copy(target, path) ||
+                     ::chown(QFile::encodeName(path).constData(), 65534, 65534) != 0)
+                QSKIP("cannot give the file to another user here");
+        }
+        const QString planted = kind == "link" ? target
+                                : kind == "foreign"
+                                    ? path
+                                    : elsewhere.filePath(QFileInfo(path).fileName());
+
+        QCOMPARE(ReadFrameSettings("/default/").loadFolder, QString("/default/"));
+        FrameSettings frame;
+        frame.loadFolder = "/secret/";
+        WriteFrameSettings(frame);
+        QCOMPARE(ReadFile(planted), text);
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files).size(), 1);
+        QFile::remove(path);
+        QFile::remove(folder);
     }
 
     // Nothing waits on a writer that never comes.

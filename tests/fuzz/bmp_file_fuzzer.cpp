@@ -6,7 +6,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static fuzzsupport::ScratchFile file("picture.bmp");
     LoadError why = LoadError::None;
-    DibPtr picture(LoadImageFile(file.Write(data, size), &why));
+    const std::string& path = file.Write(data, size);
+    DibPtr picture;
+    fuzzsupport::CheckLoadCost(size, [&] { picture = LoadImageFile(path, &why); });
     fuzzsupport::CheckLoaded(picture.get(), why, true);
     fuzzsupport::UseAsSourcePicture(picture.get());
     return 0;

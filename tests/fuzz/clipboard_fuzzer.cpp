@@ -6,7 +6,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadError why = LoadError::None;
-    DibPtr picture(LoadBmpMemory(data, size, &why));
+    DibPtr picture;
+    fuzzsupport::CheckLoadCost(size, [&] { picture = LoadBmpMemory(data, size, &why); });
     fuzzsupport::CheckLoaded(picture.get(), why, true);
     fuzzsupport::UseAsSourcePicture(picture.get());
     return 0;

@@ -17,7 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto bits = std::make_unique<uint8_t[]>(bitsBytes);
     std::memcpy(header.get(), data + 2, headerBytes);
     std::memcpy(bits.get(), data + 2 + headerBytes, bitsBytes);
-    DibPtr picture(DibFromHeaderAndBits(header.get(), headerBytes, bits.get(), bitsBytes));
+    DibPtr picture;
+    fuzzsupport::CheckLoadCost(size, [&] {
+        picture = DibFromHeaderAndBits(header.get(), headerBytes, bits.get(), bitsBytes);
+    });
     if (picture && DibBitCount(picture.get()) <= 8)
         fuzzsupport::Fail("a palette picture was not widened");
     fuzzsupport::UseAsSourcePicture(picture.get());

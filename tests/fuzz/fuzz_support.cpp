@@ -1,7 +1,9 @@
 #include "fuzz_support.h"
 
+#include "image/picture_file.h"
 #include "phone/selection.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,9 +12,45 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MOKOA_HEAP_HOOKS 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define MOKOA_HEAP_HOOKS 1
+#endif
+
+#ifdef MOKOA_HEAP_HOOKS
+// The sanitizer runtime's allocator interface (declared here: not every compiler ships the
+// header).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*));
+extern "C" size_t __sanitizer_get_allocated_size(const volatile void*);
+#endif
+
 namespace fuzzsupport {
 
 namespace {
+
+#ifdef MOKOA_HEAP_HOOKS
+// Heap bytes taken since counting began, and their peak; the readers run on one thread.
+bool g_counting = false;
+int64_t g_heap = 0;
+int64_t g_peak = 0;
+
+void CountMalloc(const volatile void*, size_t size) {
+    if (g_counting) {
+        g_heap += int64_t(size);
+        g_peak = std::max(g_peak, g_heap);
+    }
+}
+
+void CountFree(const volatile void* block) {
+    if (g_counting && block)
+        g_heap -= int64_t(__sanitizer_get_allocated_size(block));
+}
+#endif
 
 std::string ScratchRoot() {
     std::error_code ec;
@@ -51,8 +89,28 @@ const std::string& ScratchFile::Write(const uint8_t* data, size_t size) {
     return path_;
 }
 
+void CheckLoadCost(size_t fileBytes, const std::function<void()>& load) {
+#ifdef MOKOA_HEAP_HOOKS
+    static const bool installed =
+        __sanitizer_install_malloc_and_free_hooks(CountMalloc, CountFree) != 0;
+    g_heap = g_peak = 0;
+    g_counting = installed;
+    load();
+    g_counting = false;
+    if (!LoadCostAllowed(uint64_t(g_peak), fileBytes)) {
+        std::fprintf(stderr, "reading %zu bytes took %lld bytes of heap\n", fileBytes,
+                     static_cast<long long>(g_peak));
+        Fail("a load took more memory than a file of its size may cost");
+    }
+#else
+    (void)fileBytes;
+    load();
+#endif
+}
+
 void CheckLoaded(const PackedDib* picture, LoadError why, bool paletteWidened) {
-    if (!picture != (why != LoadError::None))
+    // A truncated file is the one reason that comes with a picture.
+    if (!picture != (why != LoadError::None && why != LoadError::Truncated))
         Fail("the load result and its reason disagree");
     if (picture && paletteWidened && DibBitCount(picture) <= 8)
         Fail("a palette picture was not widened");

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace fuzzsupport {
@@ -33,6 +34,11 @@ private:
 // Checks a reader's result against its reason, and (paletteWidened) that no picture of 8
 // bits or fewer came out of a road that widens them.
 void CheckLoaded(const PackedDib* picture, LoadError why, bool paletteWidened);
+
+// Runs `load` and aborts when the heap it held at its peak is more than reading a file of
+// `fileBytes` may cost: 64 MB plus 64 KB a byte. Measured where AddressSanitizer's allocator
+// hooks are there (the engine builds and the sanitizer build); elsewhere it only runs `load`.
+void CheckLoadCost(size_t fileBytes, const std::function<void()>& load);
 
 // What the source view does with a picture it is given: widen it to 24 bits, select the
 // whole of it and make the phone-sized base image. Aborts when a step breaks a rule that

@@ -6,7 +6,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static fuzzsupport::ScratchFile file("picture.jpg");
     LoadError why = LoadError::None;
-    DibPtr picture(ReadJpegFile(file.Write(data, size), nullptr, &why));
+    const std::string& path = file.Write(data, size);
+    DibPtr picture;
+    fuzzsupport::CheckLoadCost(size, [&] { picture = ReadJpegFile(path, nullptr, &why); });
     fuzzsupport::CheckLoaded(picture.get(), why, false);
     if (picture && DibBitCount(picture.get()) != 8 && DibBitCount(picture.get()) != 24)
         fuzzsupport::Fail("a JPEG picture came out at another depth than 8 or 24");

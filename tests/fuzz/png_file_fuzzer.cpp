@@ -8,7 +8,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static fuzzsupport::ScratchFile file("picture.png");
     LoadError why = LoadError::None;
     std::vector<PaletteColor> palette;
-    DibPtr picture(ReadPngFile(file.Write(data, size), &palette, &why));
+    const std::string& path = file.Write(data, size);
+    DibPtr picture;
+    fuzzsupport::CheckLoadCost(size, [&] { picture = ReadPngFile(path, &palette, &why); });
     fuzzsupport::CheckLoaded(picture.get(), why, false);
     if (!picture && !palette.empty())
         fuzzsupport::Fail("a failed load left a palette behind");

@@ -242,6 +242,11 @@ TEST(BmpReader, InconsistentHeadersAreRefusedBeforeAllocating) {
         {"rle",
          BmpBuilder().FileHeader(0).InfoHeader(18919, 18919, 8, 1, 2).U32(0).U32(~0u).Bytes({0, 1}),
          LoadError::TooLarge});
+    // And for one that fits once widened, but is more than a file of a few bytes can mean.
+    cases.push_back(
+        {"rle4",
+         BmpBuilder().FileHeader(0).InfoHeader(30000, 11930, 4, 2, 2).U32(0).U32(0).Bytes({0, 1}),
+         LoadError::Damaged});
     cases.push_back(
         {"flat", BmpBuilder().FileHeader(54).InfoHeader(1, 0, 24).U32(0), LoadError::Damaged});
     cases.push_back({"lowest", BmpBuilder().FileHeader(54).InfoHeader(1, INT32_MIN, 24).U32(0),
@@ -269,7 +274,7 @@ TEST(BmpReader, InconsistentHeadersAreRefusedBeforeAllocating) {
     EXPECT_EQ(DibPtr(ReadBmpFile(dir.file("absent.bmp"), &why)), nullptr);
     EXPECT_EQ(why, LoadError::NotFound);
     EXPECT_EQ(DibPtr(ReadBmpFile(dir.path().string(), &why)), nullptr);
-    EXPECT_EQ(why, LoadError::NotFound);
+    EXPECT_EQ(why, LoadError::NotAFile);
 }
 
 TEST(BmpReader, ReadsFromMemoryWithOrWithoutFileHeader) {

@@ -39,7 +39,7 @@ bool WritePng(const std::string& path, const PngFixture& f) {
 }
 
 bool WriteJpeg(const std::string& path, int width, int height, int components,
-               const std::vector<uint8_t>& samples, int quality, bool adobeCmyk) {
+               const std::vector<uint8_t>& samples, int quality, bool adobeCmyk, bool progressive) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
@@ -56,6 +56,8 @@ bool WriteJpeg(const std::string& path, int width, int height, int components,
     jpeg_set_quality(&cinfo, quality, TRUE);
     if (components == 4)
         cinfo.write_Adobe_marker = adobeCmyk;
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row =

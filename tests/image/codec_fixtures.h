@@ -22,4 +22,5 @@ bool WritePng(const std::string& path, const PngFixture& png);
 
 // JPEG of `components` samples per pixel (1 grey, 3 RGB, 4 CMYK) at the given quality.
 bool WriteJpeg(const std::string& path, int width, int height, int components,
-               const std::vector<uint8_t>& samples, int quality = 90, bool adobeCmyk = false);
+               const std::vector<uint8_t>& samples, int quality = 90, bool adobeCmyk = false,
+               bool progressive = false);

@@ -3,6 +3,8 @@
 #include "codec_fixtures.h"
 #include "common/test_support.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <jpeglib.h>
 #include <png.h>
@@ -136,9 +138,20 @@ TEST(PngReader, DamagedFilesAreRefused) {
     const std::string bytes = testsupport::ReadFileBytes(dir.file("whole.png"));
     LoadError why = LoadError::None;
 
+    // Cut in the picture data: the rows that are there, the rest black. Without the end
+    // chunk only: the whole picture.
     testsupport::WriteFileBytes(dir.file("cut.png"), bytes.substr(0, bytes.size() / 2));
-    EXPECT_EQ(DibPtr(ReadPngFile(dir.file("cut.png"), nullptr, &why)), nullptr);
-    EXPECT_EQ(why, LoadError::Damaged);
+    DibPtr cut(ReadPngFile(dir.file("cut.png"), nullptr, &why));
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(why, LoadError::Truncated);
+    EXPECT_EQ(RgbAt(cut.get(), 1, 1), 0x161D24u); // bytes 3, 4, 5 of row 1: 22, 29, 36
+    EXPECT_EQ(RgbAt(cut.get(), 63, 63), 0x000000u);
+    testsupport::WriteFileBytes(dir.file("noend.png"), bytes.substr(0, bytes.size() - 12));
+    DibPtr noEnd(ReadPngFile(dir.file("noend.png"), nullptr, &why));
+    ASSERT_TRUE(noEnd);
+    EXPECT_EQ(why, LoadError::None);
+    EXPECT_EQ(RgbAt(noEnd.get(), 63, 63),
+              RgbAt(DibPtr(ReadPngFile(dir.file("whole.png"))).get(), 63, 63));
 
     std::string flipped = bytes;
     flipped[bytes.size() / 2] ^= 0x55; // breaks a CRC
@@ -256,32 +269,86 @@ TEST(JpegReader, CmykIsConvertedWithOrWithoutAdobeInversion) {
     EXPECT_EQ(RgbAt(adobe.get(), 5, 5), 0x808080u);
 }
 
-TEST(JpegReader, TruncatedAndForeignFilesAreRefused) {
+// A file cut in its picture data loads with the rest grey and is reported truncated; only a
+// file without a single row of blocks, one in a form we do not decode, or one that is no JPEG
+// at all is refused.
+TEST(JpegReader, TruncatedFilesLoadGreyAndForeignOnesAreRefused) {
     testsupport::TempDir dir;
-    ASSERT_TRUE(WriteJpeg(dir.file("whole.jpg"), 200, 120, 3, Gradient(200, 120, 3)));
+    const int w = 200, h = 120;
+    ASSERT_TRUE(WriteJpeg(dir.file("whole.jpg"), w, h, 3, Gradient(w, h, 3)));
     const std::string bytes = testsupport::ReadFileBytes(dir.file("whole.jpg"));
-    LoadError why = LoadError::None;
-    testsupport::WriteFileBytes(dir.file("cut.jpg"), bytes.substr(0, bytes.size() / 2));
-    EXPECT_EQ(DibPtr(ReadJpegFile(dir.file("cut.jpg"), nullptr, &why)), nullptr);
-    EXPECT_EQ(why, LoadError::Damaged);
-    // Only the end marker missing: every row is there, so the picture loads.
-    testsupport::WriteFileBytes(dir.file("noend.jpg"), bytes.substr(0, bytes.size() - 2));
-    EXPECT_TRUE(DibPtr(ReadJpegFile(dir.file("noend.jpg"), nullptr, &why)));
-    // Data ending at a marker: half the picture is there and loads (padded), none is not.
     const size_t scan = bytes.find("\xFF\xDA");
     ASSERT_NE(scan, std::string::npos);
     const size_t data = scan + 2 + ((uint8_t(bytes[scan + 2]) << 8) | uint8_t(bytes[scan + 3]));
-    testsupport::WriteFileBytes(dir.file("half.jpg"),
-                                bytes.substr(0, bytes.size() / 2) + "\xFF\xD9");
-    EXPECT_TRUE(DibPtr(ReadJpegFile(dir.file("half.jpg"), nullptr, &why)));
-    testsupport::WriteFileBytes(dir.file("empty.jpg"), bytes.substr(0, data) + "\xFF\xD9");
-    EXPECT_EQ(DibPtr(ReadJpegFile(dir.file("empty.jpg"), nullptr, &why)), nullptr);
-    EXPECT_EQ(why, LoadError::Damaged);
-    testsupport::WriteFileBytes(dir.file("text.jpg"), "GIF89a and then some");
-    EXPECT_EQ(DibPtr(ReadJpegFile(dir.file("text.jpg"), nullptr, &why)), nullptr);
-    EXPECT_EQ(why, LoadError::Damaged);
+    const size_t sof = bytes.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    std::string twelveBit = bytes;
+    twelveBit[sof + 4] = 12;
+    // 18000 x 18000 pixels claimed by a file of a few kilobytes: refused before allocating.
+    std::string huge = bytes;
+    for (const size_t at : {sof + 5, sof + 7}) {
+        huge[at] = char(18000 >> 8);
+        huge[at + 1] = char(18000 & 0xFF);
+    }
+
+    const struct {
+        const char* name;
+        std::string bytes;
+        LoadError why;
+    } cases[] = {
+        {"cut", bytes.substr(0, bytes.size() / 2), LoadError::Truncated},
+        {"cut, end marker added", bytes.substr(0, bytes.size() / 2) + "\xFF\xD9",
+         LoadError::Truncated},
+        {"only the end marker missing", bytes.substr(0, bytes.size() - 2), LoadError::None},
+        {"no picture data", bytes.substr(0, data) + "\xFF\xD9", LoadError::Damaged},
+        {"far too small for its size", huge, LoadError::Damaged},
+        {"12-bit samples", twelveBit, LoadError::Unsupported},
+        {"not a JPEG", "GIF89a and then some", LoadError::Damaged},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::WriteFileBytes(dir.file("case.jpg"), c.bytes);
+        LoadError why = LoadError::None;
+        DibPtr dib(ReadJpegFile(dir.file("case.jpg"), nullptr, &why));
+        EXPECT_EQ(why, c.why);
+        const bool loads = c.why == LoadError::None || c.why == LoadError::Truncated;
+        ASSERT_EQ(bool(dib), loads);
+        // The bottom row of a cut picture is the library's grey.
+        if (c.why == LoadError::Truncated) {
+            EXPECT_EQ(RgbAt(dib.get(), w - 1, h - 1), 0x808080u);
+        }
+    }
+    LoadError why = LoadError::None;
     EXPECT_EQ(DibPtr(ReadJpegFile(dir.file("absent.jpg"), nullptr, &why)), nullptr);
     EXPECT_EQ(why, LoadError::NotFound);
+}
+
+// Every scan walks all blocks of its components, however little it codes: a progressive
+// file with hundreds of scans is refused once they ask for many times the work of a real one.
+TEST(JpegReader, EndlessScansAreRefused) {
+    testsupport::TempDir dir;
+    const int side = 1024;
+    ASSERT_TRUE(WriteJpeg(dir.file("flat.jpg"), side, side, 1,
+                          std::vector<uint8_t>(size_t(side) * side, 90), 75, false, true));
+    const std::string bytes = testsupport::ReadFileBytes(dir.file("flat.jpg"));
+    std::vector<size_t> scans;
+    for (size_t at = bytes.find("\xFF\xDA"); at != std::string::npos;
+         at = bytes.find("\xFF\xDA", at + 2))
+        scans.push_back(at);
+    ASSERT_GE(scans.size(), 3u);
+    // The second scan (an AC scan of the one component) over and over.
+    const std::string again = bytes.substr(scans[1], scans[2] - scans[1]);
+    for (const auto& [repeats, loads] : {std::pair{40, true}, std::pair{500, false}}) {
+        std::string many = bytes.substr(0, scans[2]);
+        for (int i = 0; i < repeats; ++i)
+            many += again;
+        many += bytes.substr(scans[2]);
+        testsupport::WriteFileBytes(dir.file("many.jpg"), many);
+        LoadError why = LoadError::None;
+        EXPECT_EQ(bool(DibPtr(ReadJpegFile(dir.file("many.jpg"), nullptr, &why))), loads)
+            << repeats;
+        EXPECT_EQ(why, loads ? LoadError::None : LoadError::Damaged) << repeats;
+    }
 }
 
 TEST(JpegReader, PhotosLoadAtFullSize) {
@@ -324,6 +391,25 @@ TEST(LoadImageFile, ExtensionPicksTheReader) {
     testsupport::WriteFileBytes(dir.file("写真.jpg"),
                                 testsupport::ReadFileBytes(dir.file("a.JPG")));
     EXPECT_TRUE(DibPtr(LoadImageFile(dir.file("写真.jpg"), &why)));
+}
+
+// A pipe would block a reader for ever, a device feed it without end: neither is read.
+TEST(LoadImageFile, PipesAndFoldersAreRefusedWithoutBlocking) {
+    testsupport::TempDir dir;
+    for (const char* name : {"pipe.png", "pipe.jpg", "pipe.bmp", "pipe.gif"}) {
+        ASSERT_EQ(mkfifo(dir.file(name).c_str(), 0600), 0);
+        LoadError why = LoadError::None;
+        EXPECT_EQ(DibPtr(LoadImageFile(dir.file(name), &why)), nullptr) << name;
+        EXPECT_EQ(why, LoadError::NotAFile) << name;
+    }
+    std::filesystem::create_directory(dir.path() / "folder.jpg");
+    std::filesystem::create_symlink("/dev/zero", dir.path() / "device.png");
+    std::filesystem::create_symlink("/dev/zero", dir.path() / "device.gif");
+    for (const char* name : {"folder.jpg", "device.png", "device.gif"}) {
+        LoadError why = LoadError::None;
+        EXPECT_EQ(DibPtr(LoadImageFile(dir.file(name), &why)), nullptr) << name;
+        EXPECT_EQ(why, LoadError::NotAFile) << name;
+    }
 }
 
 TEST(MakePaletteFromChannels, MissingChannelsRepeatThePreviousOne) {

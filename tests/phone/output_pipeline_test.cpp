@@ -12,9 +12,14 @@
 #include <filesystem>
 #include <set>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 using testsupport::GradientPicture;
 using testsupport::IndexAt;
@@ -192,6 +197,48 @@ TEST_F(OutputPipelineTest, FailedTemporaryWriteShowsNoStalePicture) {
     int status = 0;
     waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A full temporary folder: the temporary output file moves to the fallback folder (beside the
+// outputs) and the conversion goes on; without one the failure tells why. Run in a child
+// with a private view of the mounts, a tiny file system over the temporary folder.
+TEST_F(OutputPipelineTest, FullTemporaryFolderFallsBack) {
+    unsetenv("TMPDIR"); // the other folder lies outside the one that fills up
+    TempDir beside;
+    setenv("TMPDIR", dir_.path().c_str(), 1);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const std::string temp = dir_.path().string();
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", temp.c_str(), "tmpfs", 0, "size=16k") != 0)
+            _exit(77);
+        const int fill = ::open((temp + "/fill").c_str(), O_WRONLY | O_CREAT, 0600);
+        const std::string block(1 << 16, 'x');
+        while (::write(fill, block.data(), block.size()) > 0) {
+        }
+        ::close(fill);
+        int result = 0;
+        {
+            OutputPipeline pipeline(PhoneSettings{80, 80, 0, 10});
+            pipeline.SetBaseImage(GradientPicture(60, 60), false);
+            if (pipeline.OutputImage() || pipeline.TempOutputError() != ENOSPC)
+                result = 1;
+            pipeline.SetFallbackFolder(beside.path().string());
+            pipeline.SetBaseImage(GradientPicture(60, 60), false);
+            if (!pipeline.OutputImage() ||
+                std::filesystem::path(pipeline.TempOutputPath()).parent_path() != beside.path())
+                result = 2;
+        }
+        _exit(result);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no private mounts here";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(beside.path()));
 }
 
 TEST_F(OutputPipelineTest, SizeCheckMeasuresTheSavedBytes) {

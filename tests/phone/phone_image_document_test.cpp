@@ -128,22 +128,42 @@ TEST_F(PhoneImageDocumentTest, TurnsAndAdjustmentsReplaceThePicture) {
     EXPECT_FALSE(document_.ExchangePicture(nullptr));
 }
 
-TEST_F(PhoneImageDocumentTest, FailedOpenSaysWhyAndLeavesNoPicture) {
+TEST_F(PhoneImageDocumentTest, FailedOpenSaysWhyAndKeepsThePictureAndPhoneImage) {
     ASSERT_TRUE(document_.SetPicture(GradientPicture(20, 20)));
+    ASSERT_TRUE(document_.SetSelection({2, 2, 12, 12}));
+    DibPtr before(DibDuplicate(document_.Picture(), nullptr));
+    DibPtr output(DibDuplicate(document_.Pipeline().OutputImage(), nullptr));
+    recorder_.heard.clear();
     const PictureLoad missing = document_.OpenPicture(dir_.file("missing.png"));
     EXPECT_FALSE(missing.loaded);
+    EXPECT_EQ(missing.error, LoadError::NotFound);
     EXPECT_FALSE(missing.reason.empty());
-    EXPECT_FALSE(document_.HasPicture());
     testsupport::WriteFileBytes(dir_.file("junk.jpg"), "\xFF\xD8\xFF garbage");
     const PictureLoad junk = document_.OpenPicture(dir_.file("junk.jpg"));
     EXPECT_FALSE(junk.loaded);
+    EXPECT_EQ(junk.error, LoadError::Damaged);
     EXPECT_NE(junk.reason, missing.reason);
+    // Nothing changed: the picture, its selection and the phone image that can be saved.
+    EXPECT_TRUE(recorder_.heard.empty());
+    EXPECT_TRUE(SamePixels(document_.Picture(), before.get()));
+    EXPECT_EQ(document_.Selection(), (ImageRect{2, 2, 12, 12}));
+    EXPECT_TRUE(SamePixels(document_.Pipeline().OutputImage(), output.get()));
 
     DibPtr picture = GradientPicture(30, 20);
     ASSERT_EQ(WritePngFile(picture.get(), dir_.file("p.png")), 1);
     const PictureLoad good = document_.OpenPicture(dir_.file("p.png"));
     EXPECT_TRUE(good.loaded) << good.reason;
     EXPECT_TRUE(SamePixels(document_.Picture(), picture.get()));
+
+    // A file cut short opens, and says so.
+    DibPtr big = GradientPicture(256, 256);
+    ASSERT_EQ(WriteJpegFile(big.get(), dir_.file("whole.jpg"), 90), 1);
+    const std::string bytes = testsupport::ReadFileBytes(dir_.file("whole.jpg"));
+    testsupport::WriteFileBytes(dir_.file("cut.jpg"), bytes.substr(0, bytes.size() / 2));
+    const PictureLoad cut = document_.OpenPicture(dir_.file("cut.jpg"));
+    EXPECT_TRUE(cut.loaded);
+    EXPECT_EQ(cut.error, LoadError::Truncated);
+    EXPECT_EQ(DibWidth(document_.Picture()), 256);
 }
 
 TEST_F(PhoneImageDocumentTest, BatchMakesOneBaseImageAtItsEnd) {

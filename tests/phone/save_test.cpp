@@ -1,5 +1,7 @@
 #include "phone/save.h"
+#include "phone/scratch_file.h"
 #include "phone/size_check.h"
+#include "phone/temp_file_cleanup.h"
 
 #include "common/png_info.h"
 #include "common/test_pictures.h"
@@ -9,6 +11,15 @@
 
 #include <cstdlib>
 #include <filesystem>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 using testsupport::GradientPicture;
 using testsupport::ParsePng;
@@ -89,6 +100,114 @@ TEST(WriteImageByExtension, TheNameDecidesTheWriter) {
               SaveStatus::WriteFailed);
     EXPECT_FALSE(std::filesystem::exists(dir.file("d.bmp")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("e")));
+}
+
+// Sets or clears the immutable flag of a folder, under which not even the superuser may
+// create a file in it (writing an existing file stays possible); false where it cannot.
+bool SetImmutable(const std::filesystem::path& folder, bool on) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return done;
+}
+
+// Saving over an existing file: replaced whole, keeping what makes it that file (its other
+// names, its owner) and refusing one that is read-only; a folder we may not write in still
+// lets us write the file itself.
+TEST(WriteImageByExtension, ExistingFilesKeepWhatTheyAre) {
+    DibPtr picture = GradientPicture(30, 20);
+    const std::string old = "old bytes";
+    struct Case {
+        const char* name;
+        SaveStatus status;
+    };
+    for (const Case& c :
+         {Case{"read-only", SaveStatus::ReadOnly}, Case{"linked", SaveStatus::Written},
+          Case{"another owner", SaveStatus::Written},
+          Case{"folder not writable", SaveStatus::Written}, Case{"pipe", SaveStatus::NotAFile}}) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string name = c.name;
+        const std::string path = dir.file("out.png");
+        if (name == "pipe") {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        } else {
+            testsupport::WriteFileBytes(path, old);
+            ::chmod(path.c_str(), name == "read-only" ? 0444 : 0640);
+        }
+        if (name == "linked")
+            std::filesystem::create_hard_link(path, dir.file("other-name.png"));
+        if (name == "another owner" && ::chown(path.c_str(), 65534, 65534) != 0)
+            GTEST_SKIP() << "cannot give a file to another user here";
+        if (name == "folder not writable" && !SetImmutable(dir.path(), true))
+            GTEST_SKIP() << "cannot make a folder unwritable here";
+        struct stat before {};
+        ::stat(path.c_str(), &before);
+
+        const SaveStatus status = WriteImageByExtension(picture.get(), path, 75);
+        if (name == "folder not writable")
+            SetImmutable(dir.path(), false);
+        EXPECT_EQ(status, c.status);
+        if (name == "pipe")
+            continue;
+        struct stat after {};
+        ::stat(path.c_str(), &after);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        const std::string bytes = ReadFileBytes(path);
+        EXPECT_EQ(bytes == old, status != SaveStatus::Written);
+        if (status == SaveStatus::Written) {
+            EXPECT_TRUE(ParsePng(bytes).valid);
+        }
+        if (name == "linked") {
+            EXPECT_EQ(ReadFileBytes(dir.file("other-name.png")), bytes);
+        }
+        // Nothing half-made is left beside the file.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                std::filesystem::directory_iterator()),
+                  name == "linked" ? 2 : 1);
+    }
+}
+
+// A program told to stop takes its "~kt" files with it: the pipeline's scratch file and a
+// delivery copy, made in a child that then waits to be stopped.
+TEST(TempFiles, GoWhenTheProgramIsToldToStop) {
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        TempDir dir;
+        setenv("TMPDIR", dir.path().c_str(), 1);
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            RemoveTempFilesOnSignals();
+            ScratchFile scratch("~kt");
+            DibPtr picture = GradientPicture(8, 8);
+            const bool made =
+                !scratch.path().empty() && !MakeDeliveryCopy(picture.get(), true, 75).empty();
+            (void)!::write(ready[1], made ? "y" : "n", 1);
+            ::pause();
+            _exit(0);
+        }
+        unsetenv("TMPDIR");
+        char made = 0;
+        ASSERT_EQ(::read(ready[0], &made, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        EXPECT_EQ(made, 'y');
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                std::filesystem::directory_iterator()),
+                  2);
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    }
 }
 
 TEST(MakeDeliveryCopy, NewFileInTheTemporaryFolder) {

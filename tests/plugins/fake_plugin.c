@@ -74,13 +74,17 @@ SPI_EXPORT int32_t GetPictureInfo(const char* path, int64_t length, uint32_t fla
                                   SpiPictureInfo* info) {
     (void)length;
     note("GetPictureInfo", flag);
-    if (FAKE_MODE == 3 && file_mode(path) == 'I') {
+    /* 'I' fails both calls, 'J' the first only, and the retry leaves the text untouched. */
+    const int lie = FAKE_MODE == 3 ? file_mode(path) : 0;
+    if ((lie == 'I' || lie == 'J') && (lie == 'I' || !(flag & SPI_FLAG_RETRY))) {
         info->text = (char*)(uintptr_t)1; /* no block at all: must not be freed */
         return SPI_DAMAGED;
     }
     info->width = 3;
     info->height = 2;
     info->color_depth = 8;
+    if (lie == 'J')
+        return SPI_SUCCESS;
     info->text = malloc(16);
     if (info->text) {
         strcpy(info->text, "fake picture");
@@ -180,6 +184,8 @@ SPI_EXPORT int32_t GetPicture(const char* path, int64_t length, uint32_t flag, S
     note("GetPicture", flag);
     if (FAKE_MODE == 1 || (FAKE_MODE == 2 && !(flag & SPI_FLAG_RETRY)))
         return SPI_DAMAGED;
+    if (FAKE_MODE == 3 && file_mode(path) == 'G') /* a whole 8000 x 8000 picture from 5 bytes */
+        return spi_new_picture(8000, 8000, 8, 2, header, bits);
     const int32_t result = good_picture(header, bits);
     if (result == SPI_SUCCESS && FAKE_MODE == 3)
         lie(file_mode(path), header, bits);

@@ -1,5 +1,6 @@
 #include "plugin_test_support.h"
 
+#include "image/loaders.h"
 #include "plugins/plugin_host.h"
 
 #include <cstddef>
@@ -248,13 +249,25 @@ TEST_F(PluginFolder, NonsenseFromAPluginIsRefused) {
         EXPECT_EQ(PixelAt(dib.get(), 0, 1), kBlack) << mode;
         EXPECT_EQ(PixelAt(dib.get(), 1, 1), kWhite) << mode;
     }
-    // A failed information call hands over no text, whatever it left in the record.
-    std::string text = "unset";
-    DibPtr dib = Decode(list_, Lie('I'), &code, &text);
-    EXPECT_TRUE(dib);
-    EXPECT_EQ(text, "");
-    EXPECT_TRUE(CallLog(list_.Plugin(0)).ends_with("GetPictureInfo:0 GetPictureInfo:128 "))
-        << CallLog(list_.Plugin(0));
+    // A failed information call hands over no text, whatever it left in the record: not after
+    // a second failure, and not when the retry succeeds without touching the text.
+    for (char mode : {'I', 'J'}) {
+        std::string text = "unset";
+        DibPtr dib = Decode(list_, Lie(mode), &code, &text);
+        EXPECT_TRUE(dib) << mode;
+        EXPECT_EQ(text, "") << mode;
+        EXPECT_TRUE(CallLog(list_.Plugin(0)).ends_with("GetPictureInfo:0 GetPictureInfo:128 "))
+            << CallLog(list_.Plugin(0));
+    }
+}
+
+// A plug-in's picture far bigger than its file can mean is not widened into a second copy.
+TEST_F(PluginFolder, LoaderRefusesAPictureFarBeyondItsFile) {
+    Add("liar");
+    ASSERT_EQ(LoadPluginFolder(folder().string()), 1);
+    LoadError why = LoadError::None;
+    EXPECT_EQ(DibPtr(LoadImageFile(Lie('G'), &why)), nullptr);
+    EXPECT_EQ(why, LoadError::Damaged);
 }
 
 TEST_F(PluginFolder, ProcessWideListDecodesForTheLoader) {

@@ -1,9 +1,11 @@
 #include "phone/phone_image_document.h"
 #include "tests/common/qt_test_support.h"
+#include "tests/common/test_pictures.h"
 #include "tests/ui/fake_prompts.h"
 #include "ui/command_ids.h"
 #include "ui/command_rules.h"
 #include "ui/command_table.h"
+#include "ui/dot_edit_view.h"
 #include "ui/main_frame.h"
 #include "ui/source_view.h"
 
@@ -129,7 +131,7 @@ private slots:
         QCOMPARE(MenuTexts(dotMenu).mid(7),
                  QStringList({"ペン先の幅", "表示スケール", "塗りの色域値"}));
         QCOMPARE(MenuTexts(dotMenu->actions()[8]->menu()),
-                 QStringList({"３倍率", "６倍率", "９倍率"}));
+                 QStringList({"３倍率", "６倍率", "９倍率", "-", "拡大", "縮小"}));
         const QMenu* cut = edit->actions()[3]->menu();
         QCOMPARE(MenuTexts(cut->actions()[4]->menu()),
                  QStringList({"自由回転", "-", "時計周りに90度", "反時計周りに90度", "-",
@@ -139,6 +141,46 @@ private slots:
         // Every action carries its command number.
         for (const CommandInfo& info : AllCommands())
             QCOMPARE(frame.Action(info.id)->data().toInt(), info.id);
+    }
+
+    void platformKeysBesideTheAcceleratorsWithoutClashes() {
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        const struct {
+            int id;
+            QKeySequence::StandardKey key;
+        } standard[] = {{kOpen, QKeySequence::Open},         {kSave, QKeySequence::Save},
+                        {kUndo, QKeySequence::Undo},         {kCopyPhoneImage, QKeySequence::Copy},
+                        {kPasteSource, QKeySequence::Paste}, {kExit, QKeySequence::Quit},
+                        {kZoomIn, QKeySequence::ZoomIn},     {kZoomOut, QKeySequence::ZoomOut}};
+        for (const auto& [id, key] : standard)
+            if (!QKeySequence::keyBindings(key).isEmpty())
+                QCOMPARE(frame.Action(id)->shortcuts(), QKeySequence::keyBindings(key));
+        QVERIFY(frame.Action(kExit)->shortcuts().contains(QKeySequence("Ctrl+Q")));
+        // The menus' accelerators come first, so the menus show them.
+        QCOMPARE(frame.Action(kAspectLock)->shortcuts(),
+                 QList<QKeySequence>{QKeySequence("Ctrl+L")});
+        // No key reaches two commands.
+        QMap<QKeySequence, int> owner;
+        for (const CommandInfo& info : AllCommands())
+            for (const QKeySequence& key : frame.Action(info.id)->shortcuts()) {
+                QVERIFY2(!owner.contains(key), qPrintable(key.toString()));
+                owner.insert(key, info.id);
+            }
+
+        // The zoom keys step the dot editor through 3, 6 and 9, while it is shown.
+        QVERIFY(!frame.Action(kZoomIn)->isEnabled());
+        frame.Document().SetPicture(testsupport::SolidPicture(40, 30, {0, 0, 255}));
+        frame.RunCommand(kDotEdit);
+        QCOMPARE(frame.DotEditor()->Zoom(), 6);
+        frame.Action(kZoomIn)->trigger();
+        QCOMPARE(frame.DotEditor()->Zoom(), 9);
+        QVERIFY(!frame.Action(kZoomIn)->isEnabled());
+        frame.RunCommand(kZoomOut);
+        frame.RunCommand(kZoomOut);
+        frame.RunCommand(kZoomOut);
+        QCOMPARE(frame.DotEditor()->Zoom(), 3);
+        QVERIFY(frame.Action(kZoom3)->isChecked());
     }
 
     void toolBarsAreLabelledFromTheTipHalf() {

@@ -3,6 +3,7 @@
 #include "tests/common/qt_test_support.h"
 #include "tests/ui/fake_prompts.h"
 #include "ui/command_ids.h"
+#include "ui/core_texts.h"
 #include "ui/main_frame.h"
 #include "ui/output_panel.h"
 #include "ui/recipient_history.h"
@@ -12,6 +13,8 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -133,6 +136,73 @@ private slots:
         QVERIFY(
             !frame.OpenDroppedUrls({QUrl::fromLocalFile(other.path()), QUrl::fromLocalFile(cat)}));
         QCOMPARE(frame.DocumentName(), QString("dog.jpg"));
+    }
+
+    void commandLinePictureAndFailedOpens() {
+        QTemporaryDir pics;
+        const QString cat = pics.filePath("cat.png");
+        QImage(8, 8, QImage::Format_RGB32).save(cat);
+        const QString broken = pics.filePath("broken.png");
+        QFile junk(broken);
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("\x89PNG\r\n\x1a\n not a picture");
+        junk.close();
+        const QString missing = pics.filePath("missing.jpg");
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+
+        // Named on the command line: opened as if chosen in the Open dialog.
+        QVERIFY(frame.OpenChosenPicture(cat));
+        QCOMPARE(frame.LoadFolder(), pics.path() + "/");
+        QCOMPARE(frame.DocumentName(), QString("cat.png"));
+        frame.RunCommand(kDotEdit);
+        const PackedDib* output = frame.Document().Pipeline().OutputImage();
+        QVERIFY(output);
+        QVERIFY(prompts.messages.isEmpty());
+
+        // Every way of opening names the file and the reason, and changes nothing else.
+        prompts.openAnswers.append({broken, 1});
+        frame.RunCommand(kOpen);
+        QVERIFY(frame.OpenDroppedUrls({QUrl::fromLocalFile(missing)}));
+        QVERIFY(!frame.OpenChosenPicture(missing));
+        QCOMPARE(prompts.messages.size(), 3);
+        QVERIFY(prompts.messages[0].contains(broken));
+        QVERIFY(prompts.messages[0].contains('\n'));
+        for (int i : {1, 2}) {
+            QVERIFY(prompts.messages[i].contains(missing));
+            QVERIFY(prompts.messages[i].endsWith(LoadFailureReason(LoadError::NotFound)));
+        }
+        QCOMPARE(frame.DocumentName(), QString("cat.png"));
+        QCOMPARE(frame.Mode(), int(kDotEdit));
+        QCOMPARE(frame.Document().Pipeline().OutputImage(), output);
+        QCOMPARE(DibWidth(frame.Document().Picture()), 8);
+        QVERIFY(frame.Action(kSave)->isEnabled());
+    }
+
+    void fitsAShortScreenByScrollingThePanel() {
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        auto* scroller = qobject_cast<QScrollArea*>(frame.OutputBar()->widget());
+        QVERIFY(scroller);
+        COutputPanel* panel = frame.OutputPanel();
+        // Where there is room the panel shows whole, without a scroll bar.
+        frame.resize(1000, frame.sizeHint().height());
+        QTest::qWait(10);
+        QVERIFY(!scroller->verticalScrollBar()->isVisible());
+        QCOMPARE(scroller->viewport()->size(), panel->size());
+        // A 1366 x 768 screen less a task bar and a title bar: the panel scrolls, and the
+        // scroll bar takes no width from it.
+        QVERIFY(frame.minimumSizeHint().height() < 600);
+        frame.resize(1300, 600);
+        QTest::qWait(10);
+        QCOMPARE(frame.height(), 600);
+        QVERIFY(scroller->verticalScrollBar()->isVisible());
+        QCOMPARE(scroller->viewport()->width(), panel->width());
+        scroller->verticalScrollBar()->setValue(scroller->verticalScrollBar()->maximum());
+        QCOMPARE(panel->mapTo(scroller->viewport(), QPoint(0, panel->height())).y(),
+                 scroller->viewport()->height());
     }
 
     void customSizeGoesToThePanel() {
