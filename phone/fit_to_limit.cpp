@@ -373,8 +373,9 @@ Candidate BestAtCount(Search& search, int colors, int64_t budget) {
 // PNG: the best over colour counts of BestAtCount, which first rises with the count
 // (while the plain picture fits) and then falls to the bias that more colours need. Two
 // counts a round, one per thread, cut a third off log2(count)'s range. When 256 plain
-// colours fit, dithering may still gain. A PNG far behind the best JPEG is given up early.
-std::vector<Candidate> SearchPng(Search& search, double jpegPsnr) {
+// colours fit, dithering may still gain. A PNG far behind the best JPEG is given up early;
+// the JPEG searches (`alongside`) run with the first round.
+std::vector<Candidate> SearchPng(Search& search, std::vector<std::function<void()>> alongside) {
     int64_t budget = search.Limit() * kQuickBudgetPercent / 100;
     double lo = std::log2(double(kLowestSearchedColors)), hi = std::log2(double(kQualityMaxColors));
     auto count = [](double log) {
@@ -399,11 +400,21 @@ std::vector<Candidate> SearchPng(Search& search, double jpegPsnr) {
                     found.end());
         return found;
     };
+    double jpegPsnr = -1;
     for (int round = 0; round < kPngRounds && !search.Cancelled(); ++round) {
         const double a = lo + (hi - lo) / 3, b = hi - (hi - lo) / 3;
         Candidate ga, gb;
-        RunTasks({[&] { ga = BestAtCount(search, count(a), budget); },
-                  [&] { gb = BestAtCount(search, count(b), budget); }});
+        std::vector<std::function<void()>> tasks{
+            [&] { ga = BestAtCount(search, count(a), budget); },
+            [&] { gb = BestAtCount(search, count(b), budget); }};
+        // The first round's two counts take unequal times: the other work fills the gap.
+        if (round == 0) {
+            tasks.insert(tasks.end(), alongside.begin(), alongside.end());
+            RunTasks(tasks);
+            jpegPsnr = search.BestPsnr(FormatKind::Jpeg);
+        } else {
+            RunTasks(tasks);
+        }
         keep(ga);
         keep(gb);
         if (ga.psnr >= gb.psnr)
@@ -414,7 +425,13 @@ std::vector<Candidate> SearchPng(Search& search, double jpegPsnr) {
             return ranked();
         // The saved-to-quick ratio of the best so far sets the budget for the rounds left.
         if (round == 1 && best.format) {
-            const int64_t exact = search.Exact(*best.format);
+            // The next round's plain palettes are made while the saved file is written.
+            const OutputFormat chosen = *best.format;
+            const double a2 = lo + (hi - lo) / 3, b2 = hi - (hi - lo) / 3;
+            int64_t exact = -1;
+            RunTasks({[&] { exact = search.Exact(chosen); },
+                      [&] { search.Measure(OutputFormat::HighQualityPng(count(a2), 0)); },
+                      [&] { search.Measure(OutputFormat::HighQualityPng(count(b2), 0)); }});
             if (exact > 0)
                 budget = std::clamp(search.Limit() * search.Measure(*best.format).quick / exact,
                                     search.Limit(), search.Limit() * kMaxBudgetPercent / 100);
@@ -482,7 +499,7 @@ void SettlePng(Search& search, const std::vector<Candidate>& ranked) {
 }
 
 // Four searches over the quality, one per kind of table and colour resolution.
-void FitJpeg(Search& search) {
+std::vector<std::function<void()>> JpegSearches(Search& search) {
     std::vector<std::function<void()>> tables;
     for (bool flatTables : {false, true})
         for (bool fullChroma : {true, false})
@@ -491,7 +508,7 @@ void FitJpeg(Search& search) {
                     return search.SizeOf(OutputFormat::HighQualityJpeg(q, fullChroma, flatTables));
                 });
             });
-    RunTasks(tables);
+    return tables;
 }
 
 } // namespace
@@ -521,13 +538,16 @@ FitResult FitToLimit(const PackedDib* base, Carrier carrier, FitKinds kinds,
         return {};
     const CarrierRule& rule = RuleFor(carrier);
     Search search(base, rule, cancel);
+    std::vector<std::function<void()>> jpeg;
     if (kinds.jpeg && rule.takesJpeg)
-        FitJpeg(search);
-    const double jpegPsnr = search.BestPsnr(FormatKind::Jpeg);
+        jpeg = JpegSearches(search);
     if (kinds.png) {
-        const std::vector<Candidate> png = SearchPng(search, jpegPsnr);
-        if (!png.empty() && png.front().psnr >= jpegPsnr)
+        // The JPEG searches run beside the first round of colour counts.
+        const std::vector<Candidate> png = SearchPng(search, std::move(jpeg));
+        if (!png.empty() && png.front().psnr >= search.BestPsnr(FormatKind::Jpeg))
             SettlePng(search, png);
+    } else {
+        RunTasks(jpeg);
     }
     if (!search.Best())
         search.WriteNearLimit();
