@@ -3,6 +3,7 @@
 
 #include "image/dib.h"
 #include "image/rect.h"
+#include "image/resampling.h"
 
 // The largest rectangle of aspect width : height centred in `rect`; `scale` (when given)
 // receives its size over the aspect size. Ties keep the full height.
@@ -23,4 +24,4 @@ OutputSize OutputSizeForSelection(int selectionWidth, int selectionHeight, int t
 // Resamples `selection` (picture pixels, inside the picture, not empty) of a 24-bit
 // picture to the size OutputSizeForSelection gives; none when it cannot be made.
 DibPtr MakeBaseImage(const PackedDib* picture, const ImageRect& selection, int targetWidth,
-                     int targetHeight, bool aspectLock);
+                     int targetHeight, bool aspectLock, Resampling how = Resampling::Classic);
