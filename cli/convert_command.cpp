@@ -140,7 +140,7 @@ public:
               std::ostream& err)
         : o_(options), plan_(plan), out_(out),
           err_(err), settings_{options.customWidth, options.customHeight, options.profile,
-                               options.format, options.aspectLock} {
+                               options.format,      options.aspectLock,   options.resampling} {
         // A full temporary folder need not stop the work while the outputs' place has room.
         const fs::path folder =
             plan.toFolder ? fs::path(plan.folder) : fs::path(plan.file).parent_path();

@@ -97,6 +97,11 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
             o.selection = ConvertOptions::Selection::Whole;
         } else if (arg == "--no-lock") {
             o.aspectLock = false;
+        } else if (arg == "--resample") {
+            const auto choice = value(&v) ? ParseResamplingChoice(v) : std::nullopt;
+            if (!choice)
+                return fail("--resample needs auto, classic, area or lanczos");
+            o.resampling = *choice;
         } else if (arg == "--rotate") {
             if (!value(&v) || !ParseInt(v, &o.rotate) ||
                 (o.rotate != 90 && o.rotate != 180 && o.rotate != 270))

@@ -5,6 +5,7 @@
 #include "image/pixel_ops.h"
 #include "image/rect.h"
 #include "phone/fit_to_limit.h"
+#include "phone/resampling_choice.h"
 
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@ struct ConvertOptions {
     Selection selection = Selection::Fit;
     ImageRect selectRect;
     bool aspectLock = true;
+    ResamplingChoice resampling = ResamplingChoice::Auto; // --resample
 
     // Adjustments of the source picture, applied in this order.
     int rotate = 0; // 0, 90, 180 or 270

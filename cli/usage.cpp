@@ -23,6 +23,12 @@ Target and format:
                      most 7000. The chosen format, the size and the PSNR are
                      printed; an input for which nothing fits is reported and
                      skipped. A named output file restricts the kind (.png, .jpg).
+  --resample auto|classic|area|lanczos
+                     how the selection is shrunk to the target: classic samples
+                     one point per pixel (the classic formats' own bytes), area
+                     averages each pixel's whole area, lanczos filters sharper;
+                     auto (the default) takes classic for the classic formats and
+                     area for the high-quality formats and --fit
 
 Selection, in picture pixels after the adjustments:
   --select L,T,R,B   this rectangle (right and bottom exclusive)

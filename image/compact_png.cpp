@@ -4,9 +4,11 @@
 
 #include <png.h>
 #include <zlib.h>
+#include <zopfli/deflate.h>
 
 #include <algorithm>
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <span>
@@ -216,7 +218,91 @@ const Trial kTrials[] = {
     {true, PNG_FILTER_NONE, Z_DEFAULT_STRATEGY, 4, 10},
 };
 
-bool Encode(const PackedDib* image, std::span<const Trial> trials, std::vector<uint8_t>* bytes) {
+// The rows as a PNG stores them before compression: each packed at `depth` bits and led by
+// its filter byte, none or sub (palette rows: the byte to the left).
+std::vector<uint8_t> FilteredRows(const Picture& picture, int depth, int filter) {
+    const size_t w = size_t(picture.width);
+    const size_t rowBytes = (w * size_t(depth) + 7) / 8;
+    std::vector<uint8_t> out;
+    out.reserve((rowBytes + 1) * size_t(picture.height));
+    std::vector<uint8_t> row(rowBytes);
+    for (int y = 0; y < picture.height; ++y) {
+        std::fill(row.begin(), row.end(), uint8_t(0));
+        const uint8_t* src = &picture.pixels[size_t(y) * w];
+        const int perByte = 8 / depth;
+        for (size_t x = 0; x < w; ++x)
+            row[x / size_t(perByte)] |=
+                uint8_t(src[x] << (depth * (perByte - 1 - int(x % size_t(perByte)))));
+        out.push_back(filter == PNG_FILTER_SUB ? 1 : 0);
+        for (size_t i = 0; i < rowBytes; ++i)
+            out.push_back(filter == PNG_FILTER_SUB && i > 0 ? uint8_t(row[i] - row[i - 1])
+                                                            : row[i]);
+    }
+    return out;
+}
+
+void AppendChunk(std::vector<uint8_t>* out, const char* type, const uint8_t* data, size_t size) {
+    auto put32 = [out](uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out->push_back(uint8_t(v >> shift));
+    };
+    put32(uint32_t(size));
+    const size_t start = out->size();
+    out->insert(out->end(), type, type + 4);
+    out->insert(out->end(), data, data + size);
+    put32(uint32_t(crc32(0, out->data() + start, uInt(out->size() - start))));
+}
+
+// The same palette file with its image data deflated by zopfli: far slower than zlib, and
+// some 5-8 % smaller on phone pictures. Two blocks, each half of the rows with a Huffman
+// code of its own, gain most of what a full block search gains at a tenth of its time.
+bool EncodeZopfli(const Picture& picture, const Trial& trial, std::vector<uint8_t>* out) {
+    const int depth = DepthFor(picture.palette.size());
+    const std::vector<uint8_t> rows = FilteredRows(picture, depth, trial.filters);
+    ZopfliOptions options;
+    ZopfliInitOptions(&options);
+    options.numiterations = 3;
+    options.blocksplitting = 0;
+    unsigned char bit = 0;
+    unsigned char* deflated = nullptr;
+    size_t deflatedSize = 0;
+    const size_t half = rows.size() / size_t(picture.height) * size_t(picture.height / 2);
+    if (half > 0)
+        ZopfliDeflatePart(&options, 2, 0, rows.data(), 0, half, &bit, &deflated, &deflatedSize);
+    ZopfliDeflatePart(&options, 2, 1, rows.data(), half, rows.size(), &bit, &deflated,
+                      &deflatedSize);
+    if (!deflated)
+        return false;
+    // The zlib wrapper: deflate with a 32 KB window at the best level, and the checksum.
+    std::vector<uint8_t> idat{0x78, 0xDA};
+    idat.insert(idat.end(), deflated, deflated + deflatedSize);
+    std::free(deflated);
+    const uint32_t adler =
+        uint32_t(adler32(adler32(0, nullptr, 0), rows.data(), uInt(rows.size())));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        idat.push_back(uint8_t(adler >> shift));
+
+    static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+    out->assign(kSignature, kSignature + 8);
+    uint8_t header[13] = {};
+    for (int i = 0; i < 4; ++i) {
+        header[i] = uint8_t(uint32_t(picture.width) >> (24 - 8 * i));
+        header[4 + i] = uint8_t(uint32_t(picture.height) >> (24 - 8 * i));
+    }
+    header[8] = uint8_t(depth);
+    header[9] = PNG_COLOR_TYPE_PALETTE;
+    AppendChunk(out, "IHDR", header, sizeof header);
+    std::vector<uint8_t> plte;
+    for (const png_color& c : picture.palette)
+        plte.insert(plte.end(), {c.red, c.green, c.blue});
+    AppendChunk(out, "PLTE", plte.data(), plte.size());
+    AppendChunk(out, "IDAT", idat.data(), idat.size());
+    AppendChunk(out, "IEND", nullptr, 0);
+    return true;
+}
+
+bool Encode(const PackedDib* image, std::span<const Trial> trials, bool zopfli,
+            std::vector<uint8_t>* bytes) {
     bytes->clear();
     if (!image || image->width <= 0 || image->height <= 0)
         return false;
@@ -235,19 +321,24 @@ bool Encode(const PackedDib* image, std::span<const Trial> trials, std::vector<u
         sorted = SortedByBrightness(picture);
     // The first smallest wins, so that the choice is the same for the same picture.
     std::vector<uint8_t> trial;
-    bool any = false;
+    const Trial* best = nullptr;
     for (const Trial& t : trials) {
         if (t.byBrightness && !palette)
             continue;
         if (EncodePicture(t.byBrightness ? sorted : picture, t, &trial) &&
-            (!any || trial.size() < bytes->size())) {
+            (!best || trial.size() < bytes->size())) {
             bytes->swap(trial);
-            any = true;
+            best = &t;
         }
     }
-    if (!any)
+    // Zopfli deflates the rows of the best setting once more; the smaller file is kept.
+    if (best && zopfli && palette &&
+        EncodeZopfli(best->byBrightness ? sorted : picture, *best, &trial) &&
+        trial.size() < bytes->size())
+        bytes->swap(trial);
+    if (!best)
         bytes->clear();
-    return any;
+    return best != nullptr;
 }
 
 bool WriteBytes(const std::vector<uint8_t>& bytes, FILE* stream) {
@@ -257,11 +348,11 @@ bool WriteBytes(const std::vector<uint8_t>& bytes, FILE* stream) {
 } // namespace
 
 bool EncodeCompactPng(const PackedDib* image, std::vector<uint8_t>* bytes) {
-    return Encode(image, kTrials, bytes);
+    return Encode(image, kTrials, true, bytes);
 }
 
 bool EncodeCompactPngQuick(const PackedDib* image, std::vector<uint8_t>* bytes) {
-    return Encode(image, std::span(kTrials, 1), bytes);
+    return Encode(image, std::span(kTrials, 1), false, bytes);
 }
 
 int WriteCompactPngStream(const PackedDib* image, FILE* stream) {

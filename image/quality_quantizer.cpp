@@ -21,6 +21,8 @@ void KeepLibraryOnThisThread() {
 #endif
 }
 
+constexpr int kLibrarySpeed = 5;
+
 } // namespace
 
 struct QualityQuantizer::Library {
@@ -31,11 +33,19 @@ struct QualityQuantizer::Library {
     }
 };
 
+// One colour count: the library's result, which it changes while remapping with it, so
+// everything here goes under the lock.
 struct QualityQuantizer::Palette {
+    std::mutex lock;
+    bool tried = false;
+    liq_attr* attr = nullptr; // its own settings, so that counts can be made side by side
     liq_result* result = nullptr;
+    DibPtr unbiased; // remapped without dithering
     ~Palette() {
         if (result)
             liq_result_destroy(result);
+        if (attr)
+            liq_attr_destroy(attr);
     }
 };
 
@@ -62,6 +72,11 @@ QualityQuantizer::QualityQuantizer(const PackedDib* image) : lib_(std::make_uniq
         }
     }
     lib_->attr = liq_attr_create();
+    // One step quicker than the library's default: a fifth less time per palette for the
+    // fit's many palettes, at the same PSNR within a few hundredths of a dB. Every palette
+    // is made this way, so that a format gives the same file wherever it is made.
+    if (lib_->attr)
+        liq_set_speed(lib_->attr, kLibrarySpeed);
 }
 
 QualityQuantizer::~QualityQuantizer() = default;
@@ -70,18 +85,28 @@ bool QualityQuantizer::Ready() const {
     return lib_->attr != nullptr;
 }
 
-QualityQuantizer::Palette* QualityQuantizer::PaletteFor(int colors) {
+QualityQuantizer::Palette& QualityQuantizer::Slot(int colors) {
+    const std::lock_guard<std::mutex> hold(slotsLock_);
     std::unique_ptr<Palette>& slot = palettes_[colors];
-    if (!slot) {
+    if (!slot)
         slot = std::make_unique<Palette>();
-        liq_image* image = liq_image_create_rgba_rows(lib_->attr, rows_.data(), width_, height_, 0);
-        if (image && liq_set_max_colors(lib_->attr, colors) == LIQ_OK &&
-            liq_image_quantize(image, lib_->attr, &slot->result) != LIQ_OK)
-            slot->result = nullptr;
+    return *slot;
+}
+
+bool QualityQuantizer::Build(Palette& palette, int colors) {
+    if (!palette.tried) {
+        palette.tried = true;
+        palette.attr = liq_attr_copy(lib_->attr);
+        liq_image* image = palette.attr ? liq_image_create_rgba_rows(palette.attr, rows_.data(),
+                                                                     width_, height_, 0)
+                                        : nullptr;
+        if (image && liq_set_max_colors(palette.attr, colors) == LIQ_OK &&
+            liq_image_quantize(image, palette.attr, &palette.result) != LIQ_OK)
+            palette.result = nullptr;
         if (image)
             liq_image_destroy(image);
     }
-    return slot->result ? slot.get() : nullptr;
+    return palette.result != nullptr;
 }
 
 DibPtr QualityQuantizer::Reduce(int colors, int ditherPercent) {
@@ -89,11 +114,13 @@ DibPtr QualityQuantizer::Reduce(int colors, int ditherPercent) {
         return nullptr;
     KeepLibraryOnThisThread();
     colors = std::clamp(colors, kQualityMinColors, kQualityMaxColors);
-    ditherPercent = std::clamp(ditherPercent, 0, 100);
-    Palette* palette = PaletteFor(colors);
-    if (!palette)
-        return nullptr;
-    liq_set_dithering_level(palette->result, float(ditherPercent) / 100.0f);
+    Palette& palette = Slot(colors);
+    const std::lock_guard<std::mutex> hold(palette.lock);
+    return Build(palette, colors) ? Remap(palette, std::clamp(ditherPercent, 0, 100)) : nullptr;
+}
+
+DibPtr QualityQuantizer::Remap(Palette& palette, int ditherPercent) {
+    liq_set_dithering_level(palette.result, float(ditherPercent) / 100.0f);
 
     // The library keeps state on an image it has remapped; a fresh one for every
     // remapping makes the pixels depend on this request alone.
@@ -106,14 +133,14 @@ DibPtr QualityQuantizer::Reduce(int colors, int ditherPercent) {
         for (int y = 0; y < height_; ++y)
             rows[size_t(y)] = DibPixelAddress(dib.get(), 0, height_ - 1 - y);
     const bool ok =
-        dib && liq_write_remapped_image_rows(palette->result, image, rows.data()) == LIQ_OK;
+        dib && liq_write_remapped_image_rows(palette.result, image, rows.data()) == LIQ_OK;
     liq_image_destroy(image);
     if (!ok)
         return nullptr;
 
     // The palette is final only after remapping. The table holds exactly its colours; the
     // pixels move up behind the shorter table.
-    const liq_palette* made = liq_get_palette(palette->result);
+    const liq_palette* made = liq_get_palette(palette.result);
     const size_t pixelBytes = DibPixelBytes(dib.get());
     uint8_t* const oldBits = DibBits(dib.get());
     uint8_t* table = DibColorTable(dib.get());
@@ -128,21 +155,21 @@ DibPtr QualityQuantizer::Reduce(int colors, int ditherPercent) {
     return dib;
 }
 
-const PackedDib* QualityQuantizer::Unbiased(int colors) {
-    DibPtr& slot = unbiased_[colors];
-    if (!slot)
-        slot = Reduce(colors, 0);
-    return slot.get();
-}
-
 DibPtr QualityQuantizer::ReduceWithRunBias(int colors, int runBias) {
     if (!Ready())
         return nullptr;
+    KeepLibraryOnThisThread();
     colors = std::clamp(colors, kQualityMinColors, kQualityMaxColors);
-    const PackedDib* plain = Unbiased(colors);
-    if (!plain)
-        return nullptr;
-    DibPtr out(DibDuplicate(plain, nullptr));
+    Palette& palette = Slot(colors);
+    DibPtr out;
+    {
+        const std::lock_guard<std::mutex> hold(palette.lock);
+        if (!palette.unbiased && Build(palette, colors))
+            palette.unbiased = Remap(palette, 0);
+        if (!palette.unbiased)
+            return nullptr;
+        out = DibDuplicate(palette.unbiased.get(), nullptr);
+    }
     if (!out)
         return nullptr;
     const int allowance = std::clamp(runBias, 0, kMaxRunBias);

@@ -1,13 +1,16 @@
 // High-quality colour reduction through libimagequant, for the formats that add to the
 // classic median cut. A quantiser holds one picture and keeps the palette made for each
 // colour count, so that a search over counts and dithering levels quantises each count
-// once; a request always gives the same pixels, whatever was asked before.
+// once; a request always gives the same pixels, whatever was asked before. Requests may
+// come from several threads at once: counts are made side by side, and requests for one
+// count wait for each other.
 #pragma once
 
 #include "image/dib.h"
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class QualityQuantizer {
@@ -35,15 +38,16 @@ public:
 private:
     struct Library;
     struct Palette;
-    Palette* PaletteFor(int colors);
-    const PackedDib* Unbiased(int colors);
+    Palette& Slot(int colors);
+    bool Build(Palette& palette, int colors);          // with the palette's lock held
+    DibPtr Remap(Palette& palette, int ditherPercent); // likewise
 
     std::unique_ptr<Library> lib_;
     std::vector<uint8_t> rgba_; // top-down rows, 4 bytes per pixel
     std::vector<void*> rows_;
     int width_ = 0, height_ = 0;
-    std::map<int, std::unique_ptr<Palette>> palettes_;
-    std::map<int, DibPtr> unbiased_; // remapped without dithering, per colour count
+    std::mutex slotsLock_;
+    std::map<int, std::unique_ptr<Palette>> palettes_; // per colour count
 };
 
 // One reduction of each kind, as the conversion pipeline makes it.

@@ -7,6 +7,8 @@
 #include "image/pixel_ops.h"
 #include "image/quality_quantizer.h"
 
+#include <cstdio>
+
 OutputPipeline::OutputPipeline(const PhoneSettings& settings)
     : profile_(settings.customWidth, settings.customHeight, settings.selectedProfile) {
     if (!SelectFormat(settings.selectedFormat))
@@ -34,36 +36,48 @@ std::string OutputPipeline::FormatText(int index) const {
     return {};
 }
 
-void OutputPipeline::UseFormat(const OutputFormat& format) {
+void OutputPipeline::UseFormat(const OutputFormat& format, bool convert) {
     format_ = format;
     // The quality of a ".jpg" save under a PNG format stays that of a classic entry.
     if (format_.IsJpeg() && !format_.highQuality)
         jpegQuality_ = format_.jpeg.quality;
-    if (base_)
+    if (base_ && convert)
         RunConversion();
 }
 
-bool OutputPipeline::SelectFormat(int index) {
+bool OutputPipeline::SelectFormat(int index, bool convert) {
     const auto formats = OutputFormats();
     if (index == FittedFormatIndex() && HasFittedFormat()) {
         formatIndex_ = index;
-        UseFormat(fitted_);
+        UseFormat(fitted_, convert);
         return true;
     }
     if (index < 0 || size_t(index) >= formats.size())
         return false;
     formatIndex_ = listFormatIndex_ = index;
-    UseFormat(formats[size_t(index)].format);
+    UseFormat(formats[size_t(index)].format, convert);
     return true;
 }
 
 bool OutputPipeline::SetFittedFormat(const OutputFormat& format, int64_t savedSize) {
+    return UseFittedFormat(format, savedSize, nullptr, 0);
+}
+
+bool OutputPipeline::SetFittedFormat(const FitResult& fit) {
+    return fit.fits && UseFittedFormat(fit.format, fit.size, fit.file, fit.baseFingerprint);
+}
+
+bool OutputPipeline::UseFittedFormat(const OutputFormat& format, int64_t savedSize,
+                                     std::shared_ptr<const std::vector<uint8_t>> file,
+                                     uint64_t base) {
     if (!format.highQuality)
         return false;
     hasFitted_ = true;
     fitted_ = format;
     fittedSize_ = savedSize;
     fittedColors_ = format.colors;
+    fittedFile_ = std::move(file);
+    fittedBase_ = base;
     return SelectFormat(FittedFormatIndex());
 }
 
@@ -105,7 +119,10 @@ bool OutputPipeline::UndoBaseImage() {
 
 void OutputPipeline::RunConversion() {
     output_ = base_ ? DibDuplicate(base_.get(), nullptr) : nullptr;
-    if (output_) {
+    // The fit's own file, for the very base image it was made from.
+    const bool prepared = output_ && fittedFile_ && formatIndex_ == FittedFormatIndex() &&
+                          BaseFingerprint(base_.get()) == fittedBase_;
+    if (output_ && !prepared) {
         if (format_.grey) {
             if (DibPtr grey = ApplyPixelOperation(base_.get(), nullptr, GreyscaleOp, 0))
                 output_ = std::move(grey);
@@ -131,8 +148,12 @@ void OutputPipeline::RunConversion() {
             if (reduced)
                 output_ = std::move(reduced);
         }
+    }
+    if (output_) {
         // A failed write must not show an older file's picture.
-        const uint32_t size = WriteTempOutput();
+        const uint32_t size = WriteTempFile(prepared ? TempWrite::Prepared
+                                            : quick_ ? TempWrite::Quick
+                                                     : TempWrite::Real);
         const bool written = size != 0;
         // The temporary file of a high-quality format holds the bytes a save writes.
         const bool fitted = written && formatIndex_ == FittedFormatIndex();
@@ -155,22 +176,33 @@ void OutputPipeline::RunConversion() {
 }
 
 uint32_t OutputPipeline::WriteTempOutput() {
+    return WriteTempFile(TempWrite::Real);
+}
+
+uint32_t OutputPipeline::WriteTempFile(TempWrite how) {
     if (!output_)
         return 0;
-    int64_t size = WriteTempOutputOnce();
+    int64_t size = WriteTempOutputOnce(how);
     if (size < 0 && temp_.error() != 0 && !fallbackFolder_.empty() && temp_.MoveTo(fallbackFolder_))
-        size = WriteTempOutputOnce();
+        size = WriteTempOutputOnce(how);
     return size < 0 ? 0 : uint32_t(uint64_t(size));
 }
 
-int64_t OutputPipeline::WriteTempOutputOnce() {
+int64_t OutputPipeline::WriteTempOutputOnce(TempWrite how) {
     FILE* stream = temp_.Begin();
     if (!stream)
         return -1;
     int ok = 0;
-    if (!format_.highQuality)
+    std::vector<uint8_t> bytes;
+    if (how == TempWrite::Prepared)
+        ok =
+            std::fwrite(fittedFile_->data(), 1, fittedFile_->size(), stream) == fittedFile_->size();
+    else if (!format_.highQuality)
         ok = IsPng() ? WritePngStream(output_.get(), stream)
                      : WriteJpegStream(output_.get(), stream, jpegQuality_);
+    else if (IsPng() && how == TempWrite::Quick)
+        ok = EncodeCompactPngQuick(output_.get(), &bytes) &&
+             std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
     else if (IsPng())
         ok = WriteCompactPngStream(output_.get(), stream);
     else // the base image, as a save writes it (phone/save.h)

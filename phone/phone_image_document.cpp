@@ -24,7 +24,7 @@ ImageRect WholePicture(const PackedDib* picture) {
 } // namespace
 
 PhoneImageDocument::PhoneImageDocument(const PhoneSettings& settings)
-    : pipeline_(settings), aspectLock_(settings.aspectLock) {
+    : pipeline_(settings), aspectLock_(settings.aspectLock), resampling_(settings.resampling) {
     pipeline_.SetOutputChangedHandler([this] { Note(kOutputChanged); });
 }
 
@@ -33,6 +33,7 @@ PhoneImageDocument::~PhoneImageDocument() = default;
 PhoneSettings PhoneImageDocument::Settings() const {
     PhoneSettings settings = pipeline_.Settings();
     settings.aspectLock = aspectLock_;
+    settings.resampling = resampling_;
     return settings;
 }
 
@@ -61,8 +62,11 @@ void PhoneImageDocument::Note(DocumentChanges changes) {
 }
 
 void PhoneImageDocument::Flush() {
-    ++batchDepth_; // the conversion's own notes join these
+    ++batchDepth_; // the conversion's and the fit's own notes join these
     MakePendingBase();
+    if (live_.On() && ((pending_ & kBaseChanged) || fitWanted_))
+        LaunchLiveFit();
+    fitWanted_ = false;
     --batchDepth_;
     const DocumentChanges changes = std::exchange(pending_, 0);
     if (changes == 0)
@@ -88,11 +92,13 @@ void PhoneImageDocument::MakePendingBase() {
 void PhoneImageDocument::MakeBase() {
     if (!picture_)
         return;
+    const Resampling how = WantedResampling();
     DibPtr base =
-        MakeBaseImage(picture_.get(), selection_, TargetWidth(), TargetHeight(), aspectLock_);
+        MakeBaseImage(picture_.get(), selection_, TargetWidth(), TargetHeight(), aspectLock_, how);
     // Without memory for it the phone image stays as it was.
     if (!base)
         return;
+    baseResampling_ = how;
     pipeline_.SetBaseImage(std::move(base), false);
     Note(kBaseChanged);
 }
@@ -254,22 +260,114 @@ bool PhoneImageDocument::SetCustomSize(int width, int height) {
 
 bool PhoneImageDocument::SelectFormat(int index) {
     const ChangeBatch batch(*this);
-    if (!pipeline_.SelectFormat(index))
+    // The conversion waits until it is known whether a new base image comes.
+    if (!pipeline_.SelectFormat(index, false))
         return false;
     Note(kFormatChanged);
+    if (live_.On() && index != pipeline_.FittedFormatIndex())
+        EndLiveFit();
+    FollowResampling();
     // Without a base image there is nothing to convert yet: make one from the selection.
+    // A base image on its way converts when it comes.
     if (!pipeline_.BaseImage())
         RefreshOutput();
+    else if (!baseWanted_)
+        pipeline_.RunConversion();
     return true;
 }
 
 FitResult PhoneImageDocument::FitToLimit(Carrier carrier, FitKinds kinds) {
     const ChangeBatch batch(*this);
+    fitting_ = true;
+    FollowResampling();
     MakePendingBase();
+    fitting_ = false;
     const FitResult result = ::FitToLimit(pipeline_.BaseImage(), carrier, kinds);
-    if (result.fits && pipeline_.SetFittedFormat(result.format, result.size))
+    if (result.fits && pipeline_.SetFittedFormat(result))
         Note(kFormatChanged);
+    else
+        FollowResampling(); // the format stays, and with it its resampling
     return result;
+}
+
+Resampling PhoneImageDocument::WantedResampling() const {
+    const bool classic = !pipeline_.Format().highQuality && !fitting_ && !live_.On();
+    return ResolveResampling(resampling_, classic);
+}
+
+void PhoneImageDocument::SetResampling(ResamplingChoice choice) {
+    if (choice == resampling_)
+        return;
+    const ChangeBatch batch(*this);
+    resampling_ = choice;
+    Note(kResamplingChanged);
+    // Asked for by the user: a new base image even where dot edits go with the old one.
+    if (pipeline_.BaseImage() && WantedResampling() != baseResampling_)
+        RefreshOutput();
+}
+
+void PhoneImageDocument::FollowResampling() {
+    if (picture_ && pipeline_.BaseImage() && !pipeline_.UndoAvailable() &&
+        WantedResampling() != baseResampling_)
+        RefreshOutput();
+}
+
+void PhoneImageDocument::StartLiveFit(Carrier carrier, FitKinds kinds) {
+    const ChangeBatch batch(*this);
+    live_.Start(carrier, kinds);
+    // Each new base image gets the fit's own file soon: its conversion meanwhile is quick.
+    pipeline_.SetQuickConversion(true);
+    Note(kFitChanged);
+    FollowResampling();
+    fitWanted_ = true; // a new base image brings its own request
+}
+
+void PhoneImageDocument::StopLiveFit() {
+    if (!live_.On())
+        return;
+    const ChangeBatch batch(*this);
+    const bool wasRunning = live_.Running();
+    EndLiveFit();
+    // The file the fit was to bring will not come.
+    if (wasRunning)
+        pipeline_.RunConversion();
+}
+
+void PhoneImageDocument::EndLiveFit() {
+    live_.Stop();
+    pipeline_.SetQuickConversion(false);
+    Note(kFitChanged);
+}
+
+void PhoneImageDocument::LaunchLiveFit() {
+    std::optional<LiveFitJob> job = live_.Request(pipeline_.BaseImage());
+    Note(kFitChanged);
+    if (!job)
+        return;
+    if (runner_)
+        runner_->Launch(std::move(*job));
+    else
+        TakeLiveFit(job->serial, job->Run());
+}
+
+bool PhoneImageDocument::TakeLiveFit(uint64_t serial, const FitResult& result) {
+    const ChangeBatch batch(*this);
+    const bool wasRunning = live_.Running();
+    const bool accepted = live_.Accept(serial, result, pipeline_.BaseImage());
+    if (live_.Running() == wasRunning)
+        return false; // no answer to the request out
+    Note(kFitChanged);
+    if (accepted)
+        lastLiveFit_ = result;
+    if (accepted && result.fits && pipeline_.SetFittedFormat(result)) {
+        Note(kFormatChanged);
+        return true;
+    }
+    // Nothing of the fit's to show: the current format's own file, written for real.
+    pipeline_.SetQuickConversion(false);
+    pipeline_.RunConversion();
+    pipeline_.SetQuickConversion(true);
+    return accepted;
 }
 
 SizeCheckResult PhoneImageDocument::CheckSize() {

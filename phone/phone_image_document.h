@@ -12,7 +12,9 @@
 #include "image/transform.h"
 #include "phone/editable_phone_image.h"
 #include "phone/fit_to_limit.h"
+#include "phone/live_fit.h"
 #include "phone/output_pipeline.h"
+#include "phone/resampling_choice.h"
 #include "phone/settings.h"
 
 #include <string>
@@ -27,6 +29,8 @@ enum DocumentChange : unsigned {
     kFormatChanged = 1u << 4,     // the chosen format, or the format list's fitted entry
     kBaseChanged = 1u << 5,       // a new base image and working copy (made, committed, undone)
     kOutputChanged = 1u << 6,     // a conversion ran: a new output image
+    kResamplingChanged = 1u << 7, // the resampling choice
+    kFitChanged = 1u << 8,        // the live fit turned on or off, began or ended a fit
 };
 using DocumentChanges = unsigned;
 
@@ -127,12 +131,41 @@ public:
     // changes) when a side is outside 20..180.
     bool SetCustomSize(int width, int height);
 
-    // Format change: the base image and its dot edits stay, the conversion runs again.
-    // False (nothing changes) for an index outside the list.
+    // Format change: the conversion runs again. The base image and its dot edits stay;
+    // without dot edits it is made again when the format asks for another resampling
+    // (auto: classic for the classic formats, area means for the others). Choosing an
+    // entry other than the fitted one ends the live fit. False (nothing changes) for an
+    // index outside the list.
     bool SelectFormat(int index);
     // Searches the best format within the carrier's limit for the base image; when one fits
-    // it becomes the format list's last entry and the current format.
+    // it becomes the format list's last entry and the current format. The base image is
+    // first made with the fit's resampling, as SelectFormat does for a format.
     FitResult FitToLimit(Carrier carrier, FitKinds kinds = {});
+
+    // How the selection becomes the base image. A change makes the base image again when
+    // it changes the resampling used.
+    ResamplingChoice ChosenResampling() const { return resampling_; }
+    void SetResampling(ResamplingChoice choice);
+    // The resampling the current format (or the fit) asks for.
+    Resampling WantedResampling() const;
+
+    // The live fit: while it is on, every new base image (selection, profile, resampling,
+    // adjustment, dot edit, undo) is fitted again through the runner, and each result that
+    // answers the newest request for the base image held becomes the fitted entry and the
+    // current format. Starting it fits the current base image. Without a runner the fits
+    // run in place.
+    void SetLiveFitRunner(LiveFitRunner* runner) { runner_ = runner; }
+    void StartLiveFit(Carrier carrier, FitKinds kinds = {});
+    // Ends the mode; the fitted format stays, its file written for real if a fit was out.
+    void StopLiveFit();
+    bool LiveFitOn() const { return live_.On(); }
+    Carrier LiveFitCarrier() const { return live_.Target(); }
+    // A fit is out whose result has not come back.
+    bool LiveFitRunning() const { return live_.Running(); }
+    // The last result taken (nothing fits: `fits` false, the current format stays).
+    const FitResult& LastLiveFit() const { return lastLiveFit_; }
+    // A runner's result, on the document's thread; true when it was taken.
+    bool TakeLiveFit(uint64_t serial, const FitResult& result);
 
     // The phone image: read access for drawing, saving and delivery.
     const OutputPipeline& Pipeline() const { return pipeline_; }
@@ -154,6 +187,11 @@ private:
     // The one place where the base image is made from the picture and the selection.
     void MakeBase();
     void MakePendingBase();
+    // The base image again when the format or the fit asks for another resampling than it
+    // was made with, unless dot edits would go with it.
+    void FollowResampling();
+    void LaunchLiveFit();
+    void EndLiveFit();
     void Note(DocumentChanges changes);
     void Flush();
 
@@ -166,4 +204,12 @@ private:
     int batchDepth_ = 0;
     DocumentChanges pending_ = 0;
     bool baseWanted_ = false;
+
+    ResamplingChoice resampling_ = ResamplingChoice::Auto;
+    Resampling baseResampling_ = Resampling::Classic; // of the base image held
+    bool fitting_ = false;                            // within FitToLimit
+    LiveFit live_;
+    bool fitWanted_ = false;
+    LiveFitRunner* runner_ = nullptr;
+    FitResult lastLiveFit_;
 };

@@ -1,5 +1,6 @@
 #include "phone/selection.h"
 
+#include "image/resampling.h"
 #include "image/sampled_picture.h"
 #include "image/transform.h"
 
@@ -44,16 +45,14 @@ OutputSize OutputSizeForSelection(int selectionWidth, int selectionHeight, int t
 }
 
 DibPtr MakeBaseImage(const PackedDib* picture, const ImageRect& selection, int targetWidth,
-                     int targetHeight, bool aspectLock) {
+                     int targetHeight, bool aspectLock, Resampling how) {
     if (!picture || selection.Empty() || targetWidth <= 0 || targetHeight <= 0)
         return nullptr;
     const OutputSize size = OutputSizeForSelection(selection.Width(), selection.Height(),
                                                    targetWidth, targetHeight, aspectLock);
-    DibPtr base(DibCreate(picture->bitCount, size.width, size.height));
-    if (!base)
+    DibPtr base(DibCreate(24, size.width, size.height));
+    if (!base || !ResampleRect(base.get(), picture, selection, how))
         return nullptr;
-    ResampleImage(base.get(), 0, 0, -1, -1, picture, selection.left, selection.top, selection.right,
-                  selection.bottom);
     return base;
 }
 

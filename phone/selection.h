@@ -3,6 +3,7 @@
 
 #include "image/dib.h"
 #include "image/rect.h"
+#include "image/resampling.h"
 
 class SampledPicture;
 
@@ -25,9 +26,9 @@ OutputSize OutputSizeForSelection(int selectionWidth, int selectionHeight, int t
 // Resamples `selection` (picture pixels, inside the picture, not empty) of a 24-bit
 // picture to the size OutputSizeForSelection gives; none when it cannot be made.
 DibPtr MakeBaseImage(const PackedDib* picture, const ImageRect& selection, int targetWidth,
-                     int targetHeight, bool aspectLock);
+                     int targetHeight, bool aspectLock, Resampling how = Resampling::Classic);
 
 // The same from the rows and columns of a picture that were sampled for exactly this
-// selection and size (image/sampled_picture.h): the same bytes. None otherwise.
+// selection and size (image/sampled_picture.h): the classic resampling's bytes. None otherwise.
 DibPtr MakeBaseImage(const SampledPicture& samples, const ImageRect& selection, int targetWidth,
                      int targetHeight, bool aspectLock);

@@ -3,6 +3,8 @@
 // the values through it.
 #pragma once
 
+#include "phone/resampling_choice.h"
+
 #include <optional>
 
 // Whole numbers by key, in the settings section the document's values live in.
@@ -21,12 +23,15 @@ struct PhoneSettings {
     static constexpr const char* kProfileKey = "SELECT_PROFILE";
     static constexpr const char* kFormatKey = "SELECT_FFORMAT";
     static constexpr const char* kAspectLockKey = "HV_LOCK";
+    // 0 auto, 1 classic, 2 area, 3 lanczos; files written before it was added lack it.
+    static constexpr const char* kResamplingKey = "RESAMPLING";
 
     int customWidth = 80;
     int customHeight = 80;
     int selectedProfile = 0; // 0 custom size, 1..151 table rows
     int selectedFormat = 3;  // "PNG 最適化 12色"
     bool aspectLock = false;
+    ResamplingChoice resampling = ResamplingChoice::Auto;
 
     friend bool operator==(const PhoneSettings&, const PhoneSettings&) = default;
 };

@@ -8,7 +8,7 @@ build_pkgs=(
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
   qt6-base-dev qtkeychain-qt6-dev libssl-dev fonts-ipafont-gothic
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-  libgif-dev libqrencode-dev libimagequant-dev
+  libgif-dev libqrencode-dev libimagequant-dev libzopfli-dev
   libgtest-dev libbenchmark-dev
 )
 test_pkgs=(
@@ -20,7 +20,7 @@ package_pkgs=(
   dpkg-dev file man-db appstream desktop-file-utils
 )
 bench_pkgs=(
-  imagemagick libvips-tools pngquant nginx wrk time
+  imagemagick libvips-tools pngquant nginx wrk time python3-pil python3-numpy
 )
 fuzz_pkgs=(
   clang-14 libclang-rt-14-dev

@@ -51,6 +51,10 @@ enum : int {
     kMailAccount = 32822,
     kToolBar = 59392,
     kStatusBar = 59393,
+    kResampleAuto = 32850, // リサンプリング, in ResamplingChoice order
+    kResampleClassic = 32851,
+    kResampleArea = 32852,
+    kResampleLanczos = 32853,
     kHelp = 57670,
     kUpdateInfo = 32787,
     kAbout = 57664,

@@ -22,6 +22,12 @@ bool MayCarryCheckMark(int id) {
     case kTolerance50:
     case kToolBar:
     case kStatusBar:
+    case kFitJSky:
+    case kFitEZweb:
+    case kResampleAuto:
+    case kResampleClassic:
+    case kResampleArea:
+    case kResampleLanczos:
         return true;
     default:
         return false;
@@ -34,8 +40,6 @@ CommandUi EvaluateFrameCommand(int id, const FrameState& state) {
     switch (id) {
     case kSave:
     case kSizeCheck:
-    case kFitJSky:
-    case kFitEZweb:
     case kWebServer:
     case kFreeRotation:
     case kRotateRight:
@@ -54,6 +58,18 @@ CommandUi EvaluateFrameCommand(int id, const FrameState& state) {
     case kDotEdit:
         ui.enabled = state.hasOutput;
         ui.checked = state.mode == id;
+        break;
+    case kFitJSky:
+    case kFitEZweb:
+        // Checked while the live fit follows the selection for that carrier.
+        ui.enabled = state.hasOutput;
+        ui.checked = state.liveFit == id;
+        break;
+    case kResampleAuto:
+    case kResampleClassic:
+    case kResampleArea:
+    case kResampleLanczos:
+        ui.checked = state.resampling == id - kResampleAuto;
         break;
     case kAspectLock:
         // In area selection the source view answers; in dot editing the lock does nothing.

@@ -11,6 +11,8 @@ struct FrameState {
     bool undoAvailable = false;  // the output panel has a step to undo
     bool toolBarShown = true;
     bool statusBarShown = true;
+    int resampling = 0; // the document's ResamplingChoice
+    int liveFit = 0;    // cmd::kFitJSky or cmd::kFitEZweb while the live fit is on, else 0
 };
 
 struct CommandUi {

@@ -8,6 +8,7 @@
 
 const char* const kFitMenuText = QT_TRANSLATE_NOOP("Commands", "サイズに合わせる");
 const char* const kIdleStatusText = QT_TRANSLATE_NOOP("Commands", "ﾚﾃﾞｨ");
+const char* const kResamplingMenuText = QT_TRANSLATE_NOOP("Commands", "リサンプリング");
 
 const std::vector<CommandInfo>& AllCommands() {
     using namespace cmd;
@@ -103,6 +104,17 @@ const std::vector<CommandInfo>& AllCommands() {
          QT_TRANSLATE_NOOP("Commands", "ﾂｰﾙ ﾊﾞｰの 表示/非表示\nﾂｰﾙ ﾊﾞｰの表示切り替え")},
         {kStatusBar, QT_TRANSLATE_NOOP("Commands", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)"),
          QT_TRANSLATE_NOOP("Commands", "ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示切り替え")},
+        {kResampleAuto, QT_TRANSLATE_NOOP("Commands", "自動"),
+         QT_TRANSLATE_NOOP("Commands", "従来の15形式はクラシック、高画質の形式とサイズ合わせは"
+                                       "面積平均で縮小します\n自動")},
+        {kResampleClassic, QT_TRANSLATE_NOOP("Commands", "クラシック"),
+         QT_TRANSLATE_NOOP("Commands",
+                           "各画素の左上の1点を補間します(従来の形式と同じ画素)\nクラシック")},
+        {kResampleArea, QT_TRANSLATE_NOOP("Commands", "面積平均"),
+         QT_TRANSLATE_NOOP("Commands",
+                           "各画素が覆う範囲の色を平均します(写真に向きます)\n面積平均")},
+        {kResampleLanczos, QT_TRANSLATE_NOOP("Commands", "Lanczos"),
+         QT_TRANSLATE_NOOP("Commands", "Lanczos-3 フィルタで縮小します(輪郭がくっきり)\nLanczos")},
         {kHelp, QT_TRANSLATE_NOOP("Commands", "モコアPro ヘルプ\tF1"), nullptr},
         {kUpdateInfo, QT_TRANSLATE_NOOP("Commands", "最新版ｱｯﾌﾟﾃﾞｰﾄ情報(&U)"),
          QT_TRANSLATE_NOOP("Commands",
@@ -192,7 +204,15 @@ const std::vector<MenuNode>& MenuBar() {
          QT_TRANSLATE_NOOP("Commands", "機能拡張"),
          {item(kGetPlugins), item(kOpenPluginFolder), kSeparator, item(kCustomSize),
           item(kMailAccount)}},
-        {-1, QT_TRANSLATE_NOOP("Commands", "表示(&V)"), {item(kToolBar), item(kStatusBar)}},
+        {-1,
+         QT_TRANSLATE_NOOP("Commands", "表示(&V)"),
+         {item(kToolBar),
+          item(kStatusBar),
+          kSeparator,
+          {-1,
+           kResamplingMenuText,
+           {item(kResampleAuto), item(kResampleClassic), item(kResampleArea),
+            item(kResampleLanczos)}}}},
         {-1,
          QT_TRANSLATE_NOOP("Commands", "ﾍﾙﾌﾟ(&H)"),
          {item(kHelp), item(kUpdateInfo), kSeparator, item(kAbout)}},

@@ -37,6 +37,8 @@ const std::vector<int>& DotEditToolBarButtons();
 
 // The submenu of the two fit commands; the button beside the format list opens it too.
 extern const char* const kFitMenuText;
+// The submenu of the four resampling choices, a group of which one is checked.
+extern const char* const kResamplingMenuText;
 
 // The idle text of the status bar.
 extern const char* const kIdleStatusText;

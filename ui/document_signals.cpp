@@ -23,4 +23,8 @@ void DocumentSignals::DocumentChanged(DocumentChanges changes) {
         emit workingCopyChanged();
     if (changes & kOutputChanged)
         emit outputChanged();
+    if (changes & kResamplingChanged)
+        emit resamplingChanged();
+    if (changes & kFitChanged)
+        emit fitChanged();
 }

@@ -27,6 +27,9 @@ signals:
     // A new base image and working copy: the dot editor shows them afresh.
     void workingCopyChanged();
     void outputChanged();
+    void resamplingChanged();
+    // The live fit turned on or off, or a fit began or ended.
+    void fitChanged();
 
 private:
     void DocumentChanged(DocumentChanges changes) override;

@@ -20,6 +20,7 @@
 #include "ui/custom_size_dialog.h"
 #include "ui/document_signals.h"
 #include "ui/dot_edit_view.h"
+#include "ui/live_fit_threads.h"
 #include "ui/mail_account_dialog.h"
 #include "ui/mail_send_dialog.h"
 #include "ui/output_panel.h"
@@ -33,6 +34,7 @@
 #include "ui/web_server_dialog.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDir>
 #include <QDockWidget>
@@ -117,6 +119,8 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
         saveFolder_ = stored.saveFolder;
         document_ = std::make_unique<PhoneImageDocument>(ReadPhoneSettings(UserSettingsSection()));
         signals_ = new DocumentSignals(document_.get(), this);
+        fitThreads_ = new LiveFitThreads(document_.get(), this);
+        document_->SetLiveFitRunner(fitThreads_);
 
         central_ = new QStackedWidget(this);
         sourceView_ = new CSourceView(signals_, central_);
@@ -141,6 +145,7 @@ CMainFrame::CMainFrame(UserPrompts* prompts, QWidget* parent)
 
     // The panes and the panel follow the document; the frame follows what it enables.
     connect(signals_, &DocumentSignals::changed, this, &CMainFrame::UpdateCommandUi);
+    connect(signals_, &DocumentSignals::fitChanged, this, &CMainFrame::ShowLiveFit);
     connect(signals_, &DocumentSignals::profileChanged, this,
             [this] { setWindowTitle(ProfileCaption(document_->Profile())); });
     dotEditor_->SetPhoneImage(document_.get());
@@ -176,6 +181,9 @@ CMainFrame::~CMainFrame() {
     delete outputBar_;
     delete central_;
     delete signals_;
+    // The fits still running are told to stop; their results go nowhere.
+    document_->SetLiveFitRunner(nullptr);
+    delete fitThreads_;
 }
 
 void CMainFrame::BuildActions() {
@@ -211,6 +219,10 @@ void CMainFrame::BuildActions() {
         addAction(action);
         actions_.insert(info.id, action);
     }
+    // One resampling at a time: shown as a radio group.
+    auto* resampling = new QActionGroup(this);
+    for (int id = cmd::kResampleAuto; id <= cmd::kResampleLanczos; ++id)
+        resampling->addAction(Action(id));
 }
 
 void CMainFrame::BuildMenus() {
@@ -325,6 +337,10 @@ void CMainFrame::InstallHandlers() {
         {kMailAccount, [this] { OnMailAccount(); }},
         {kToolBar, [this] { mainToolBar_->setVisible(mainToolBar_->isHidden()); }},
         {kStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); }},
+        {kResampleAuto, [this] { document_->SetResampling(ResamplingChoice::Auto); }},
+        {kResampleClassic, [this] { document_->SetResampling(ResamplingChoice::Classic); }},
+        {kResampleArea, [this] { document_->SetResampling(ResamplingChoice::Area); }},
+        {kResampleLanczos, [this] { document_->SetResampling(ResamplingChoice::Lanczos); }},
         {kHelp, open(HelpFilePath)},
         {kUpdateInfo, open(UpdatePagePath)},
         {kAbout, [this] { OnAbout(); }},
@@ -355,6 +371,10 @@ FrameState CMainFrame::State() const {
     state.undoAvailable = document_->UndoAvailable();
     state.toolBarShown = !mainToolBar_->isHidden();
     state.statusBarShown = !statusBar()->isHidden();
+    state.resampling = int(document_->ChosenResampling());
+    if (document_->LiveFitOn())
+        state.liveFit =
+            document_->LiveFitCarrier() == Carrier::JSky ? cmd::kFitJSky : cmd::kFitEZweb;
     return state;
 }
 
@@ -504,15 +524,26 @@ void CMainFrame::OnOpenPluginFolder() {
 }
 
 void CMainFrame::OnFitToLimit(Carrier carrier) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const FitResult result = document_->FitToLimit(carrier);
-    QApplication::restoreOverrideCursor();
-    const QString summary = FitSummaryText(result, carrier);
-    // Success shows in the format list; a failure must not go unnoticed.
-    if (result.fits)
-        statusBar()->showMessage(summary, 10000);
+    // The command of the carrier being followed turns the mode off; the fitted format stays.
+    if (document_->LiveFitOn() && document_->LiveFitCarrier() == carrier)
+        document_->StopLiveFit();
     else
-        prompts_->ShowMessage(this, summary, UserPrompts::Icon::kWarning);
+        document_->StartLiveFit(carrier);
+}
+
+void CMainFrame::ShowLiveFit() {
+    const bool running = document_->LiveFitRunning();
+    const QString carrier = QString::fromUtf8(RuleFor(document_->LiveFitCarrier()).name);
+    if (running) {
+        statusBar()->showMessage(tr("%1 のサイズに合わせています…").arg(carrier));
+    } else if (liveFitShown_ && document_->LiveFitOn()) {
+        // A fit came back: what it chose shows in the format list, and here with its PSNR.
+        statusBar()->showMessage(
+            FitSummaryText(document_->LastLiveFit(), document_->LiveFitCarrier()), 10000);
+    } else if (liveFitShown_) {
+        statusBar()->clearMessage();
+    }
+    liveFitShown_ = running;
 }
 
 void CMainFrame::OnAbout() {

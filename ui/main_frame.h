@@ -21,6 +21,7 @@ class CommandPane;
 class COutputPanel;
 class CSourceView;
 class DocumentSignals;
+class LiveFitThreads;
 class PhoneImageDocument;
 class QAction;
 class QDockWidget;
@@ -56,6 +57,7 @@ public:
     // The picture being worked on, and its notifications.
     PhoneImageDocument& Document() const { return *document_; }
     DocumentSignals* Signals() const { return signals_; }
+    LiveFitThreads* FitThreads() const { return fitThreads_; }
     CSourceView* SourceView() const { return sourceView_; }
     COutputPanel* OutputPanel() const { return outputPanel_; }
     CDotEditView* DotEditor() const { return dotEditor_; }
@@ -108,8 +110,10 @@ private:
     void OnOpenPluginFolder();
     void OnAbout();
     void OnPasteSource();
-    // Makes the best format within the carrier's limit the current one (or says none fits).
+    // Turns the live fit on for the carrier (off when it follows that carrier already).
     void OnFitToLimit(Carrier carrier);
+    // The status bar says while a fit runs, and what the last one chose.
+    void ShowLiveFit();
     void OnRightAngle(RightAngle transform);
     void OnSave();
     void OnSizeCheck();
@@ -129,6 +133,8 @@ private:
     UserPrompts* prompts_;
     std::unique_ptr<PhoneImageDocument> document_;
     DocumentSignals* signals_ = nullptr;
+    LiveFitThreads* fitThreads_ = nullptr;
+    bool liveFitShown_ = false; // the status bar says a fit is running
     QMap<int, QAction*> actions_;
     QMap<int, std::function<void()>> handlers_;
     QMap<QString, QMenu*> submenus_;

@@ -75,13 +75,33 @@ COutputPanel::COutputPanel(DocumentSignals* document, QWidget* parent)
     fitButton_->setToolTip(tr("サイズに合わせる"));
     fitButton_->setPopupMode(QToolButton::InstantPopup);
     fitButton_->setGeometry(du.X(89), du.Y(23), du.X(26), formats_->sizeHint().height());
+    fitButton_->setCheckable(true); // pressed while the live fit follows the selection
+
+    // The resampling on a row of its own under the format list; what follows moves down
+    // by that row.
+    const int rowTop = formats_->geometry().bottom() + 1 + du.Y(2);
+    const int rowHeight = formats_->sizeHint().height();
+    const int shift = rowTop + rowHeight + du.Y(2) - du.Y(43);
+    auto below = [&](int x, int y, int width, int height) {
+        return du.Rect(x, y, width, height).translated(0, shift);
+    };
+    auto* resamplingLabel = new QLabel(tr("リサンプリング"), this);
+    resamplingLabel->setGeometry(du.X(2), rowTop, du.X(46), rowHeight);
+    resampling_ = new QComboBox(this);
+    resampling_->setGeometry(du.X(49), rowTop, du.X(66), rowHeight);
+    // In ResamplingChoice order.
+    resampling_->addItems({tr("自動"), tr("クラシック"), tr("面積平均"), tr("Lanczos")});
+    resampling_->setToolTip(tr("選択範囲を携帯のサイズにする方法。自動: 従来の15形式はクラシック、"
+                               "高画質の形式とサイズ合わせは面積平均"));
+    resamplingLabel->setBuddy(resampling_);
+
     preview_ = new PreviewFrame(this);
-    preview_->setGeometry(du.Rect(2, 43, 113, 160));
+    preview_->setGeometry(below(2, 43, 113, 160));
 
     swatch_ = new CColorSwatch(this);
-    swatch_->setGeometry(du.Rect(14, 206, 42, 25));
+    swatch_->setGeometry(below(14, 206, 42, 25));
     readout_ = new QLabel(QStringLiteral("R: FF\nG: FF\nB: FF"), this);
-    readout_->setGeometry(du.Rect(61, 206, 39, 26));
+    readout_->setGeometry(below(61, 206, 39, 26));
     readout_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     tabs_ = new QTabBar(this);
@@ -90,10 +110,11 @@ COutputPanel::COutputPanel(DocumentSignals* document, QWidget* parent)
     const int tabHeight = tabs_->sizeHint().height();
     auto* tabFrame = new QFrame(this);
     tabFrame->setFrameShape(QFrame::StyledPanel);
-    tabFrame->setGeometry(du.X(2), du.Y(235) + tabHeight - 2, du.X(113), du.Y(103) - tabHeight + 2);
-    tabs_->setGeometry(du.X(2), du.Y(235), du.X(113), tabHeight);
+    tabFrame->setGeometry(du.X(2), du.Y(235) + shift + tabHeight - 2, du.X(113),
+                          du.Y(103) - tabHeight + 2);
+    tabs_->setGeometry(du.X(2), du.Y(235) + shift, du.X(113), tabHeight);
     selector_ = new CColorSelector(this);
-    selector_->setGeometry(du.Rect(5, 251, 108, 83));
+    selector_->setGeometry(below(5, 251, 108, 83));
 
     swatch_->SetTwoSwatches(false);
     selector_->Link(swatch_);
@@ -110,6 +131,7 @@ COutputPanel::COutputPanel(DocumentSignals* document, QWidget* parent)
         formats_->addItem(FormatItemText(Document().Pipeline(), i));
     ShowProfile();
     ShowFormat();
+    ShowResampling();
     connect(profiles_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)
             Document().SelectProfile(index);
@@ -122,7 +144,13 @@ COutputPanel::COutputPanel(DocumentSignals* document, QWidget* parent)
         ShowProfile();
         preview_->update();
     });
+    connect(resampling_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            Document().SetResampling(ResamplingChoice(index));
+    });
     connect(document_, &DocumentSignals::formatChanged, this, &COutputPanel::ShowFormat);
+    connect(document_, &DocumentSignals::fitChanged, this, &COutputPanel::ShowFormat);
+    connect(document_, &DocumentSignals::resamplingChanged, this, &COutputPanel::ShowResampling);
     connect(document_, &DocumentSignals::outputChanged, this, [this] {
         ShowFormat(); // a fitted entry's text follows its saved size as dot edits change it
         preview_->update();
@@ -148,13 +176,22 @@ void COutputPanel::ShowFormat() {
     const QSignalBlocker block(formats_);
     if (pipeline.HasFittedFormat()) {
         const int index = pipeline.FittedFormatIndex();
-        const QString text = FormatItemText(pipeline, index);
+        QString text = FormatItemText(pipeline, index);
+        // The entry shows the last result; while a newer one is being made it says so.
+        if (Document().LiveFitRunning())
+            text.prepend(tr("(合わせ中…) "));
         if (formats_->count() > index)
             formats_->setItemText(index, text);
         else
             formats_->addItem(text);
     }
     formats_->setCurrentIndex(pipeline.SelectedFormat());
+    fitButton_->setChecked(Document().LiveFitOn());
+}
+
+void COutputPanel::ShowResampling() {
+    const QSignalBlocker block(resampling_);
+    resampling_->setCurrentIndex(int(Document().ChosenResampling()));
 }
 
 void COutputPanel::PaintPreview(QPainter& painter) {

@@ -28,6 +28,8 @@ public:
     QComboBox* Formats() const { return formats_; }
     // Beside the format list; the frame gives it the menu of the fit commands.
     QToolButton* FitButton() const { return fitButton_; }
+    // Below the format list: auto, classic, area, Lanczos.
+    QComboBox* Resampling() const { return resampling_; }
     QWidget* Preview() const { return preview_; }
     CColorSelector* ColorSelector() const { return selector_; }
     CColorSwatch* Swatch() const { return swatch_; }
@@ -46,6 +48,7 @@ private:
     // The lists show what the document holds, without reporting it back as a choice.
     void ShowProfile();
     void ShowFormat();
+    void ShowResampling();
     void OnSwatchColor(ColorWord color);
 
     DocumentSignals* document_;
@@ -53,6 +56,7 @@ private:
     QComboBox* profiles_;
     QComboBox* formats_;
     QToolButton* fitButton_;
+    QComboBox* resampling_;
     QWidget* preview_;
     CColorSwatch* swatch_;
     QLabel* readout_;

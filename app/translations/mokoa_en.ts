@@ -250,6 +250,10 @@ Set up the mail account first.</translation>
         <source>すべてのファイル (*.*)|*.*||</source>
         <translation>All files (*.*)|*.*||</translation>
     </message>
+    <message>
+        <source>%1 のサイズに合わせています…</source>
+        <translation>Fitting to the %1 size limit…</translation>
+    </message>
 </context>
 <context>
     <name>COutputPanel</name>
@@ -264,6 +268,34 @@ Set up the mail account first.</translation>
     <message>
         <source>HSBﾏｯﾌﾟ</source>
         <translation>HSB Map</translation>
+    </message>
+    <message>
+        <source>リサンプリング</source>
+        <translation>Resampling</translation>
+    </message>
+    <message>
+        <source>自動</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>クラシック</source>
+        <translation>Classic</translation>
+    </message>
+    <message>
+        <source>面積平均</source>
+        <translation>Area average</translation>
+    </message>
+    <message>
+        <source>Lanczos</source>
+        <translation>Lanczos</translation>
+    </message>
+    <message>
+        <source>選択範囲を携帯のサイズにする方法。自動: 従来の15形式はクラシック、高画質の形式とサイズ合わせは面積平均</source>
+        <translation>How the selection becomes the phone&apos;s size. Auto: classic for the 15 classic formats, area average for the high-quality formats and the fit</translation>
+    </message>
+    <message>
+        <source>(合わせ中…) </source>
+        <translation>(fitting…) </translation>
     </message>
 </context>
 <context>
@@ -844,6 +876,50 @@ About</translation>
     <message>
         <source>ﾍﾙﾌﾟ(&amp;H)</source>
         <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>リサンプリング</source>
+        <translation>&amp;Resampling</translation>
+    </message>
+    <message>
+        <source>自動</source>
+        <translation>&amp;Auto</translation>
+    </message>
+    <message>
+        <source>従来の15形式はクラシック、高画質の形式とサイズ合わせは面積平均で縮小します
+自動</source>
+        <translation>Classic for the 15 classic formats, area average for the high-quality formats and the fit
+Auto</translation>
+    </message>
+    <message>
+        <source>クラシック</source>
+        <translation>&amp;Classic</translation>
+    </message>
+    <message>
+        <source>各画素の左上の1点を補間します(従来の形式と同じ画素)
+クラシック</source>
+        <translation>Interpolates one point at each pixel&apos;s top-left corner (the classic formats&apos; own pixels)
+Classic</translation>
+    </message>
+    <message>
+        <source>面積平均</source>
+        <translation>A&amp;rea Average</translation>
+    </message>
+    <message>
+        <source>各画素が覆う範囲の色を平均します(写真に向きます)
+面積平均</source>
+        <translation>Averages the colours each pixel covers (suits photos)
+Area Average</translation>
+    </message>
+    <message>
+        <source>Lanczos</source>
+        <translation>&amp;Lanczos</translation>
+    </message>
+    <message>
+        <source>Lanczos-3 フィルタで縮小します(輪郭がくっきり)
+Lanczos</source>
+        <translation>Shrinks with the Lanczos-3 filter (crisp edges)
+Lanczos</translation>
     </message>
 </context>
 <context>

@@ -72,14 +72,15 @@ protected:
 
     // What the desktop program gives for the same picture, selection, profile and format.
     std::string DirectBytes(const PackedDib* picture, const PhoneSettings& settings,
-                            const ImageRect* selection, bool lock, const std::string& name) {
+                            const ImageRect* selection, bool lock, const std::string& name,
+                            Resampling how = Resampling::Classic) {
         OutputPipeline pipeline(settings);
         const ImageRect whole{0, 0, picture->width, picture->height};
         const ImageRect cut =
             selection ? *selection
                       : FitAspectRect(whole, pipeline.TargetWidth(), pipeline.TargetHeight());
         pipeline.SetBaseImage(
-            MakeBaseImage(picture, cut, pipeline.TargetWidth(), pipeline.TargetHeight(), lock),
+            MakeBaseImage(picture, cut, pipeline.TargetWidth(), pipeline.TargetHeight(), lock, how),
             false);
         const std::string path = dir_.file(name);
         EXPECT_EQ(pipeline.WriteImageByExtension(path), SaveStatus::Written);
@@ -113,6 +114,22 @@ TEST_F(ConvertCliTest, SameBytesAsTheModel) {
         EXPECT_EQ(ReadFileBytes(dir_.file("cli" + ext)),
                   DirectBytes(photo.get(), PhoneSettings{80, 80, 22, format}, nullptr, true,
                               "direct" + ext));
+    }
+
+    // Auto resamples by area means for a high-quality format; a choice holds for any.
+    for (const auto& [args, format, how] :
+         {std::tuple{std::vector<std::string>{}, 18, Resampling::Area},
+          {std::vector<std::string>{"--resample", "lanczos"}, 5, Resampling::Lanczos},
+          {std::vector<std::string>{"--resample", "classic"}, 18, Resampling::Classic}}) {
+        SCOPED_TRACE("format " + std::to_string(format));
+        std::vector<std::string> line = args;
+        line.insert(line.end(), {"--profile", "22", "--format", std::to_string(format), "-o",
+                                 "resampled.png", input});
+        run = Convert(line);
+        ASSERT_NE(run.status, 1) << run.err;
+        EXPECT_EQ(ReadFileBytes(dir_.file("resampled.png")),
+                  DirectBytes(photo.get(), PhoneSettings{80, 80, 22, format}, nullptr, true,
+                              "direct-resampled.png", how));
     }
 
     // A given selection without the aspect lock, by name and format text.
@@ -213,7 +230,9 @@ TEST_F(ConvertCliTest, FitToTheCarriersLimits) {
     DibPtr photo(LoadImageFile(photoPath.string()));
     OutputPipeline model(PhoneSettings{80, 80, 22, 3});
     const ImageRect whole{0, 0, photo->width, photo->height};
-    model.SetBaseImage(MakeBaseImage(photo.get(), FitAspectRect(whole, 120, 160), 120, 160, true),
+    // A fit resamples by area means unless told otherwise.
+    model.SetBaseImage(MakeBaseImage(photo.get(), FitAspectRect(whole, 120, 160), 120, 160, true,
+                                     Resampling::Area),
                        false);
     const FitResult fit = FitToLimit(model.BaseImage(), Carrier::JSky);
     ASSERT_TRUE(fit.fits);
@@ -292,6 +311,7 @@ TEST_F(ConvertCliTest, UsageErrors) {
         {"--fit", "docomo", "a.png"},
         {"--fit", "jsky", "--format", "3", "a.png"},
         {"--fit", "ezweb", "-o", "out.jpg", "a.png"},
+        {"--resample", "bicubic", "a.png"},
         {"--rotate", "45", "a.png"},
         {"--angle", "360", "a.png"},
         {"--contrast", "101", "a.png"},
@@ -319,7 +339,7 @@ TEST_F(ConvertCliTest, UsageErrors) {
           "--no-lock",       "--rotate",        "--upside-down",  "--mirror", "--angle",
           "--brightness",    "--contrast",      "--rgb",          "--ycrcb",  "-o",
           "--export-source", "--list-profiles", "--list-formats", "--info",   "--fit",
-          "--version"})
+          "--version",       "--resample"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 

@@ -13,10 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <thread>
 
 using testsupport::ParsePng;
 using testsupport::PhotoLikePicture;
@@ -109,6 +111,37 @@ TEST(CompactPng, IndicesPastTheTableReadAsBlack) {
     EXPECT_EQ(Colours(back.get()), (std::vector<uint32_t>{0xFF0000, 0xFF0000, 0, 0}));
 }
 
+// Noisy ramps across the rows suit the filter against the left byte at every depth; the
+// rows are then deflated once more (smaller than the quick file) and must still decode
+// exactly.
+TEST(CompactPng, RampsFilteredAgainstTheLeftDecodeExactly) {
+    TempDir dir;
+    for (int levels : {2, 4, 16, 200}) {
+        SCOPED_TRACE(std::to_string(levels) + " levels");
+        const int w = 300, h = 40;
+        DibPtr ramp(DibCreate(8, w, h));
+        ramp->colorsUsed = uint32_t(levels);
+        uint8_t* table = DibColorTable(ramp.get());
+        for (int i = 0; i < levels; ++i)
+            table[4 * i] = table[4 * i + 1] = table[4 * i + 2] = uint8_t(i * 255 / levels);
+        uint32_t seed = 99;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                const int step = x * levels / w + int(seed >> 30) % 3 - 1;
+                *DibPixelAddress(ramp.get(), x, y) = uint8_t(std::clamp(step, 0, levels - 1));
+            }
+        std::vector<uint8_t> bytes, quick;
+        ASSERT_TRUE(EncodeCompactPng(ramp.get(), &bytes));
+        ASSERT_TRUE(EncodeCompactPngQuick(ramp.get(), &quick));
+        EXPECT_LT(bytes.size(), quick.size());
+        testsupport::WriteFileBytes(dir.file("ramp.png"), AsString(bytes));
+        const DibPtr back(ReadPngFile(dir.file("ramp.png")));
+        ASSERT_TRUE(back);
+        EXPECT_EQ(Colours(back.get()), Colours(ramp.get()));
+    }
+}
+
 // What the program reads back from its own file (a wider table, maybe a wider depth) must
 // write as the very same bytes: the save measures and writes that picture.
 TEST(CompactPng, WritingWhatWasReadBackGivesTheSameBytes) {
@@ -149,6 +182,27 @@ TEST(QualityQuantizer, TheSameRequestGivesTheSamePixelsWhateverCameBefore) {
     const DibPtr freshBiased(ReduceColorsWithRunBias(photo.get(), 40, 20));
     EXPECT_TRUE(SameBlock(late.get(), fresh.get()));
     EXPECT_TRUE(SameBlock(lateBiased.get(), freshBiased.get()));
+}
+
+// Two threads asking one quantiser for the same counts at once (the fit's probes) get
+// what a quantiser asked alone gives.
+TEST(QualityQuantizer, RequestsFromTwoThreadsGiveWhatOneGives) {
+    const DibPtr photo = PhotoLikePicture(96, 130);
+    QualityQuantizer shared(photo.get());
+    DibPtr biased[4], dithered[4];
+    std::thread other([&] {
+        for (int i = 0; i < 4; ++i)
+            biased[i] = shared.ReduceWithRunBias(16 + 8 * i, 20);
+    });
+    for (int i = 0; i < 4; ++i)
+        dithered[i] = shared.Reduce(40 - 8 * i, 50);
+    other.join();
+    for (int i = 0; i < 4; ++i) {
+        const DibPtr alone(ReduceColorsWithRunBias(photo.get(), 16 + 8 * i, 20));
+        const DibPtr aloneDithered(ReduceColorsHighQuality(photo.get(), 40 - 8 * i, 50));
+        EXPECT_TRUE(SameBlock(biased[i].get(), alone.get())) << i;
+        EXPECT_TRUE(SameBlock(dithered[i].get(), aloneDithered.get())) << i;
+    }
 }
 
 TEST(QualityQuantizer, TableHoldsTheColoursMade) {

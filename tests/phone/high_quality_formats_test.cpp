@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <set>
+#include <thread>
 
 using testsupport::ParsePng;
 using testsupport::PhotoLikePicture;
@@ -212,8 +213,9 @@ TEST_F(HighQualityTest, FitsStayWithinTheLimitAsSaved) {
                 ASSERT_TRUE(fit.fits);
                 EXPECT_LE(fit.size, rule.limit);
                 EXPECT_TRUE(rule.takesJpeg || fit.format.IsPng());
-                ASSERT_TRUE(pipeline.SetFittedFormat(fit.format, fit.size));
+                ASSERT_TRUE(pipeline.SetFittedFormat(fit));
                 const std::string saved = Saved(pipeline);
+                EXPECT_EQ(saved, std::string(fit.file->begin(), fit.file->end()));
                 EXPECT_EQ(int64_t(saved.size()), fit.size);
                 const std::string path = dir_.file(pipeline.IsPng() ? "saved.png" : "saved.jpg");
                 const DibPtr back(pipeline.IsPng() ? ReadPngFile(path) : ReadJpegFile(path));
@@ -230,6 +232,30 @@ TEST_F(HighQualityTest, FitsStayWithinTheLimitAsSaved) {
                 EXPECT_EQ(ReadFileBytes(delivered), saved);
                 std::remove(delivered.c_str());
             }
+}
+
+// The fit's own file serves the conversion while the base image is the one it was made
+// from; after a dot edit the format is made afresh, and undo brings the file back.
+TEST_F(HighQualityTest, FittedFileServesItsOwnBaseOnly) {
+    OutputPipeline pipeline(PhoneSettings{80, 80, 22, 3});
+    pipeline.SetBaseImage(PhotoLikePicture(120, 160), false);
+    const FitResult fit = FitToLimit(pipeline.BaseImage(), Carrier::EZweb);
+    ASSERT_TRUE(fit.fits && fit.file);
+    const std::string file(fit.file->begin(), fit.file->end());
+    ASSERT_TRUE(pipeline.SetFittedFormat(fit));
+    EXPECT_EQ(ReadFileBytes(pipeline.TempOutputPath()), file);
+
+    testsupport::SetPixel(pipeline.WorkingCopy(), 5, 5, {255, 0, 255});
+    pipeline.CommitWorkingCopy();
+    const std::string edited = ReadFileBytes(pipeline.TempOutputPath());
+    OutputPipeline fresh(PhoneSettings{80, 80, 22, 3});
+    fresh.SetBaseImage(DibDuplicate(pipeline.BaseImage(), nullptr), false);
+    ASSERT_TRUE(fresh.SetFittedFormat(fit.format, fit.size));
+    EXPECT_EQ(edited, ReadFileBytes(fresh.TempOutputPath()));
+    EXPECT_NE(edited, file);
+
+    ASSERT_TRUE(pipeline.UndoBaseImage());
+    EXPECT_EQ(ReadFileBytes(pipeline.TempOutputPath()), file);
 }
 
 // No classic format whose saved file fits looks better than the fit.
@@ -273,6 +299,35 @@ TEST(FitToLimit, NothingFitsIsSaidPlainly) {
     const FitResult none = FitToLimit(nullptr, Carrier::JSky);
     EXPECT_FALSE(none.fits);
     EXPECT_EQ(none.size, 0);
+}
+
+// A fit told to stop ends without a result; left alone, it gives the same file every time,
+// whatever its two threads did first.
+TEST(FitToLimit, StopsWhenToldAndOtherwiseRepeats) {
+    const DibPtr photo = PhotoLikePicture(120, 160);
+    std::atomic<bool> stop{true};
+    const FitResult stopped = FitToLimit(photo.get(), Carrier::JSky, {}, &stop);
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_FALSE(stopped.fits);
+    EXPECT_EQ(stopped.filesMade, 0);
+
+    std::atomic<bool> later{false};
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        later = true;
+    });
+    const FitResult interrupted = FitToLimit(photo.get(), Carrier::JSky, {}, &later);
+    stopper.join();
+    EXPECT_FALSE(interrupted.cancelled && interrupted.fits);
+
+    const FitResult first = FitToLimit(photo.get(), Carrier::JSky);
+    const FitResult again = FitToLimit(photo.get(), Carrier::JSky);
+    ASSERT_TRUE(first.fits && again.fits);
+    EXPECT_FALSE(first.cancelled);
+    EXPECT_EQ(first.format, again.format);
+    EXPECT_EQ(first.psnr, again.psnr);
+    EXPECT_EQ(*first.file, *again.file);
+    EXPECT_EQ(first.baseFingerprint, BaseFingerprint(photo.get()));
 }
 
 TEST(FitToLimit, KindsCanBeRestricted) {

@@ -204,7 +204,16 @@ TEST(PhoneSettingsStore, KeysValuesAndDefaults) {
                                                           {"CUSTSIZE_HEIGHT", 80},
                                                           {"SELECT_PROFILE", 0},
                                                           {"SELECT_FFORMAT", 13},
-                                                          {"HV_LOCK", 1}}));
+                                                          {"HV_LOCK", 1},
+                                                          {"RESAMPLING", 0}}));
+
+    // The resampling choice, added later: missing or unknown values are auto.
+    for (const auto& [stored, choice] :
+         {std::pair{2, ResamplingChoice::Area}, std::pair{3, ResamplingChoice::Lanczos},
+          std::pair{9, ResamplingChoice::Auto}, std::pair{-1, ResamplingChoice::Auto}}) {
+        store.values["RESAMPLING"] = stored;
+        EXPECT_EQ(ReadPhoneSettings(store).resampling, choice) << stored;
+    }
 }
 
 } // namespace

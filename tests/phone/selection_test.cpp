@@ -1,4 +1,6 @@
+#include "phone/formats.h"
 #include "phone/preview_layout.h"
+#include "phone/resampling_choice.h"
 #include "phone/selection.h"
 
 #include "common/test_pictures.h"
@@ -38,14 +40,16 @@ TEST(MakeBaseImage, ResamplesTheSelectionOnly) {
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 40; ++x)
             SetPixel(picture.get(), x, y, x < 20 ? Rgb{255, 0, 0} : Rgb{0, 0, 255});
-    DibPtr base = MakeBaseImage(picture.get(), {20, 0, 40, 20}, 30, 10, true);
-    ASSERT_TRUE(base);
-    EXPECT_EQ(base->width, 30);
-    EXPECT_EQ(base->height, 10);
-    EXPECT_EQ(base->bitCount, 24);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 30; ++x)
-            ASSERT_EQ(PixelAt(base.get(), x, y), (Rgb{0, 0, 255})) << x << "," << y;
+    for (Resampling how : {Resampling::Classic, Resampling::Area, Resampling::Lanczos}) {
+        DibPtr base = MakeBaseImage(picture.get(), {20, 0, 40, 20}, 30, 10, true, how);
+        ASSERT_TRUE(base);
+        EXPECT_EQ(base->width, 30);
+        EXPECT_EQ(base->height, 10);
+        EXPECT_EQ(base->bitCount, 24);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 30; ++x)
+                ASSERT_EQ(PixelAt(base.get(), x, y), (Rgb{0, 0, 255})) << x << "," << y;
+    }
 
     DibPtr unlocked = MakeBaseImage(picture.get(), {0, 0, 40, 20}, 30, 30, false);
     ASSERT_TRUE(unlocked);
@@ -54,6 +58,20 @@ TEST(MakeBaseImage, ResamplesTheSelectionOnly) {
 
     EXPECT_FALSE(MakeBaseImage(picture.get(), {5, 5, 5, 10}, 30, 10, true));
     EXPECT_FALSE(MakeBaseImage(nullptr, {0, 0, 4, 4}, 30, 10, true));
+}
+
+// Auto keeps the classic sampling for exactly the fifteen classic formats; the words
+// round-trip.
+TEST(ResamplingChoice, AutoFollowsTheFormatAndNamesRoundTrip) {
+    const auto formats = OutputFormats();
+    for (size_t i = 0; i < formats.size(); ++i)
+        EXPECT_EQ(ResolveResampling(ResamplingChoice::Auto, !formats[i].format.highQuality),
+                  i < size_t(kClassicFormatCount) ? Resampling::Classic : Resampling::Area)
+            << i;
+    for (ResamplingChoice c : {ResamplingChoice::Auto, ResamplingChoice::Classic,
+                               ResamplingChoice::Area, ResamplingChoice::Lanczos})
+        EXPECT_EQ(ParseResamplingChoice(ResamplingChoiceName(c)), c);
+    EXPECT_FALSE(ParseResamplingChoice("Area"));
 }
 
 TEST(PreviewPlacement, CentredInTheScreenArea) {

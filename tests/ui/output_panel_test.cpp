@@ -1,7 +1,9 @@
 #include "desktop/settings_store.h"
 #include "image/dib.h"
 #include "phone/phone_image_document.h"
+#include "phone/selection.h"
 #include "tests/common/qt_test_support.h"
+#include "tests/common/test_pictures.h"
 #include "tests/ui/fake_prompts.h"
 #include "ui/command_ids.h"
 #include "ui/custom_size_dialog.h"
@@ -15,6 +17,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -22,9 +25,20 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <memory>
+
 using namespace cmd;
+using testsupport::SamePixels;
 
 namespace {
+
+// Long enough for a fit on a busy machine; the tests wait for what happens, not for a time.
+constexpr int kFitWait = 60000;
+
+QByteArray ReadBytes(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 QString MakePicture(const QTemporaryDir& dir, const char* name, int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -198,42 +212,127 @@ private slots:
         QVERIFY(frame.Document().HasPicture());
     }
 
-    void fitMakesTheLastFormatEntryCurrent() {
+    void fitFollowsTheSelectionUntilAnotherFormatIsChosen() {
         QTemporaryDir dir;
         FakePrompts prompts;
-        CMainFrame frame(&prompts);
-        frame.UpdateCommandUi();
-        QVERIFY(!frame.Action(kFitJSky)->isEnabled()); // nothing to fit yet
+        auto frame = std::make_unique<CMainFrame>(&prompts);
+        PhoneImageDocument& document = frame->Document();
+        frame->UpdateCommandUi();
+        QVERIFY(!frame->Action(kFitJSky)->isEnabled()); // nothing to fit yet
         // The button beside the list offers both carriers.
-        const QMenu* menu = frame.OutputPanel()->FitButton()->menu();
+        const QMenu* menu = frame->OutputPanel()->FitButton()->menu();
         QVERIFY(menu);
         QCOMPARE(menu->actions(),
-                 QList<QAction*>({frame.Action(kFitJSky), frame.Action(kFitEZweb)}));
+                 QList<QAction*>({frame->Action(kFitJSky), frame->Action(kFitEZweb)}));
 
-        frame.OpenPictureFile(MakePicture(dir, "p.png", 200, 200));
-        COutputPanel* panel = frame.OutputPanel();
+        const QString picture = MakePicture(dir, "p.png", 200, 200);
+        frame->OpenPictureFile(picture);
+        COutputPanel* panel = frame->OutputPanel();
         panel->Formats()->setCurrentIndex(13);
-        frame.RunCommand(kFitJSky);
+        frame->RunCommand(kFitJSky);
+        QVERIFY(document.LiveFitOn());
+        QVERIFY(frame->Action(kFitJSky)->isChecked());
+        QVERIFY(panel->FitButton()->isChecked());
+        QTRY_VERIFY_WITH_TIMEOUT(!document.LiveFitRunning(), kFitWait);
         QCOMPARE(panel->Formats()->count(), 23);
         QCOMPARE(panel->Formats()->currentIndex(), 22);
         QCOMPARE(panel->Formats()->currentText(),
-                 QString::fromStdString(frame.Document().Pipeline().FormatText(22)));
+                 QString::fromStdString(document.Pipeline().FormatText(22)));
         QVERIFY(panel->Formats()->currentText().contains("高画質"));
-        const SizeCheckResult check = frame.Document().CheckSize();
+
+        // A new selection returns with its fit still out, and the entry says so; the result
+        // that follows is the one the command-line converter's document finds.
+        const ImageRect selection{20, 30, 140, 190};
+        QVERIFY(document.SetSelection(selection));
+        QVERIFY(document.LiveFitRunning());
+        QVERIFY(panel->Formats()->currentText().startsWith("(合わせ中…)"));
+        QTRY_VERIFY_WITH_TIMEOUT(!document.LiveFitRunning(), kFitWait);
+        QCOMPARE(panel->Formats()->currentText(),
+                 QString::fromStdString(document.Pipeline().FormatText(22)));
+        PhoneImageDocument alone(document.Settings());
+        QVERIFY(alone.OpenPicture(picture.toStdString()).loaded);
+        QVERIFY(alone.SetSelection(selection));
+        const FitResult fit = alone.FitToLimit(Carrier::JSky);
+        QVERIFY(fit.fits && fit.file);
+        QCOMPARE(ReadBytes(document.Pipeline().TempOutputPath()),
+                 QByteArray(reinterpret_cast<const char*>(fit.file->data()), fit.file->size()));
+        const SizeCheckResult check = document.CheckSize();
         QVERIFY(check.size <= 6000);
-        QVERIFY(QString::fromStdString(check.message).contains("OK !"));
         QVERIFY(prompts.messages.isEmpty());
 
-        // Again for the other carrier: the entry is replaced, not added.
-        frame.RunCommand(kFitEZweb);
+        // The same command again leaves the mode and keeps the fitted format.
+        frame->RunCommand(kFitJSky);
+        QVERIFY(!document.LiveFitOn());
+        QVERIFY(!panel->FitButton()->isChecked());
+        QCOMPARE(panel->Formats()->currentIndex(), 22);
+
+        // Another carrier; choosing a list entry ends the mode, and nothing follows then.
+        frame->RunCommand(kFitEZweb);
+        QTRY_VERIFY_WITH_TIMEOUT(!document.LiveFitRunning(), kFitWait);
         QCOMPARE(panel->Formats()->count(), 23);
-        QVERIFY(frame.Document().Pipeline().IsPng());
-        QVERIFY(frame.Document().CheckSize().size <= 7000);
-        // Choosing a list entry and then the fitted one again.
+        QVERIFY(document.Pipeline().IsPng());
+        QVERIFY(document.CheckSize().size <= 7000);
         panel->Formats()->setCurrentIndex(2);
-        QCOMPARE(frame.Document().Pipeline().ColorCount(), 8);
-        panel->Formats()->setCurrentIndex(22);
-        QVERIFY(frame.Document().Pipeline().Format().highQuality);
+        QVERIFY(!document.LiveFitOn());
+        QVERIFY(!frame->Action(kFitEZweb)->isChecked());
+        QVERIFY(document.SetSelection({0, 0, 100, 100}));
+        QVERIFY(!document.LiveFitRunning());
+        QCOMPARE(document.Pipeline().ColorCount(), 8);
+
+        // Closing the window with a fit out neither waits for it nor hears of it.
+        frame->RunCommand(kFitJSky);
+        QVERIFY(document.SetSelection({10, 10, 190, 190}));
+        QVERIFY(document.LiveFitRunning());
+        frame.reset();
+    }
+
+    void resamplingControlAndMenuMakeTheBaseAndAreRemembered() {
+        QTemporaryDir dir;
+        const QString picture = MakePicture(dir, "p.png", 300, 200);
+        {
+            FakePrompts prompts;
+            CMainFrame frame(&prompts);
+            PhoneImageDocument& document = frame.Document();
+            QComboBox* control = frame.OutputPanel()->Resampling();
+            QCOMPARE(control->currentIndex(), 0); // auto without a stored choice
+            frame.UpdateCommandUi();
+            QVERIFY(frame.Action(kResampleAuto)->isChecked());
+            frame.OpenPictureFile(picture);
+            auto base = [&](Resampling how) {
+                return MakeBaseImage(document.Picture(), document.Selection(),
+                                     document.TargetWidth(), document.TargetHeight(),
+                                     document.AspectLock(), how);
+            };
+            QVERIFY(SamePixels(document.Pipeline().BaseImage(), base(Resampling::Classic).get()));
+
+            control->setCurrentIndex(3);
+            QCOMPARE(document.ChosenResampling(), ResamplingChoice::Lanczos);
+            QVERIFY(SamePixels(document.Pipeline().BaseImage(), base(Resampling::Lanczos).get()));
+            QVERIFY(frame.Action(kResampleLanczos)->isChecked());
+            QVERIFY(!frame.Action(kResampleAuto)->isChecked());
+
+            // The menu's group, in the 表示 menu.
+            QMenu* view = nullptr;
+            for (QAction* top : frame.menuBar()->actions())
+                if (top->text() == "表示(&V)")
+                    view = top->menu();
+            QVERIFY(view);
+            QAction* sub = view->actions().last();
+            QVERIFY(sub->menu());
+            QCOMPARE(
+                sub->menu()->actions(),
+                QList<QAction*>({frame.Action(kResampleAuto), frame.Action(kResampleClassic),
+                                 frame.Action(kResampleArea), frame.Action(kResampleLanczos)}));
+            frame.RunCommand(kResampleArea);
+            QCOMPARE(control->currentIndex(), 2);
+            QVERIFY(SamePixels(document.Pipeline().BaseImage(), base(Resampling::Area).get()));
+        }
+        QCOMPARE(OpenUserSettings()->value("SETTING/RESAMPLING").toInt(), 2);
+        FakePrompts prompts;
+        CMainFrame frame(&prompts);
+        QCOMPARE(frame.OutputPanel()->Resampling()->currentIndex(), 2);
+        frame.UpdateCommandUi();
+        QVERIFY(frame.Action(kResampleArea)->isChecked());
     }
 };
 
