@@ -156,10 +156,13 @@ public:
         PhoneImageDocument& document = *p.document;
         document.SetTempFallbackFolder(fallbackFolder_);
         // Without anything to do to the picture but resample a selection of it, only the
-        // rows and columns the resampling reads are decoded.
+        // rows and columns the classic resampling reads are decoded, or for area means and
+        // Lanczos a JPEG at a fraction of its size.
+        const Resampling how =
+            o_.fit ? ResolveResampling(o_.resampling, false) : document.WantedResampling();
         const bool wholePicture =
-            !o_.exportSource.empty() || AdjustsSourcePicture(o_) || !SamplableFormat(input);
-        if (wholePicture ? !OpenWhole(input, p) : !OpenSampled(input, p)) {
+            !o_.exportSource.empty() || AdjustsSourcePicture(o_) || !SamplableFormat(input, how);
+        if (wholePicture ? !OpenWhole(input, p) : !OpenSampled(input, how, p)) {
             p.document.reset();
             return prepared;
         }
@@ -255,10 +258,11 @@ private:
         return false;
     }
 
-    // JPEG and PNG files can be read a few rows at a time.
-    static bool SamplableFormat(const std::string& path) {
+    // JPEG and PNG files can be read a few rows at a time, and JPEG files at a fraction of
+    // their size.
+    static bool SamplableFormat(const std::string& path, Resampling how) {
         const std::string ext = PathExtension(path);
-        return ext == ".png" || ext == ".jpg" || ext == ".jpeg";
+        return ext == ".jpg" || ext == ".jpeg" || (ext == ".png" && how == Resampling::Classic);
     }
 
     // The selection the options ask for in a width x height picture; false (and why) when it
@@ -314,7 +318,7 @@ private:
     }
 
     // Only what the base image of the selection needs, from the picture's header on.
-    bool OpenSampled(const std::string& input, Prepared& p) const {
+    bool OpenSampled(const std::string& input, Resampling how, Prepared& p) const {
         PictureInfo info;
         LoadError error = LoadError::None;
         if (!ReadPictureInfo(input, &info, &error))
@@ -325,7 +329,7 @@ private:
         if (!ChooseSelection(info.width, info.height, document.TargetWidth(),
                              document.TargetHeight(), &selection, &why))
             return Failed(p, input, why);
-        const PictureLoad load = document.OpenPictureForSelection(input, info, selection);
+        const PictureLoad load = document.OpenPictureForSelection(input, info, selection, how);
         if (!load.loaded)
             return Failed(p, input, load.reason);
         NoteTruncated(input, load, p);

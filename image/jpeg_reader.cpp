@@ -160,6 +160,7 @@ struct JpegJob {
     bool wideGrey = false;             // grey pictures delivered at 24 bits
     SampledPicture* samples = nullptr; // only these rows and columns are wanted
     bool headerOnly = false;           // stop once the header is read and judged
+    unsigned reduction = 1;            // 1, 2, 4 or 8: decoded at that fraction of its size
     PackedDib* volatile dib = nullptr; // the whole picture, held raw across long jumps
     JDIMENSION firstRow = 0;           // the rows to decode, from the top; the rows
     JDIMENSION endRow = 0;             // before are read without making pixels
@@ -184,6 +185,8 @@ void StartJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& wo
     // Grey pictures to be widened anyway are better widened by the library, row by row.
     job.grey = cinfo.jpeg_color_space == JCS_GRAYSCALE && !job.wideGrey;
     cinfo.out_color_space = job.grey ? JCS_GRAYSCALE : job.cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = job.reduction;
     jpeg_calc_output_dimensions(&cinfo);
     const int depth = job.grey ? 8 : 24;
     if (!DibShapeLoadable(depth, cinfo.output_width, cinfo.output_height)) {
@@ -403,7 +406,9 @@ LoadError DecodeWholePicture(JpegJob& job, const std::function<FILE*()>& reopen)
     if (!StartDecode(upper.cinfo, upper.errors, upper.work, job))
         return upper.Close(job, false);
     const JDIMENSION height = upper.cinfo.output_height;
-    const bool twoParts = reopen && !upper.errors.multiScan &&
+    // The library's row skipping does not take every scaled decode: a reduced picture is
+    // decoded in one part.
+    const bool twoParts = reopen && !upper.errors.multiScan && job.reduction == 1 &&
                           uint64_t(upper.cinfo.output_width) * height >= kTwoPartPixels &&
                           std::thread::hardware_concurrency() > 1;
     if (!twoParts)
@@ -431,11 +436,13 @@ LoadError DecodeWholePicture(JpegJob& job, const std::function<FILE*()>& reopen)
 
 // `reopen` gives another stream of the same bytes, for a second decoder.
 DibPtr ReadJpegStream(FILE* file, uint64_t fileBytes, const std::function<FILE*()>& reopen,
-                      std::vector<PaletteColor>* palette, LoadError* error, bool wideGrey) {
+                      std::vector<PaletteColor>* palette, LoadError* error, bool wideGrey,
+                      unsigned reduction = 1) {
     JpegJob job;
     job.file = file;
     job.fileBytes = fileBytes;
     job.wideGrey = wideGrey;
+    job.reduction = reduction;
     const LoadError why = DecodeWholePicture(job, reopen);
     PackedDib* dib = job.dib;
     if (why != LoadError::None && why != LoadError::Truncated) {
@@ -485,6 +492,18 @@ DibPtr ReadJpegPicture(const std::string& path, LoadError* error) {
     if (!file)
         return Fail(error, why);
     return ReadJpegStream(file, size, ReopenFile(path, size), nullptr, error, true);
+}
+
+DibPtr ReadJpegReduced(const std::string& path, int reduction, LoadError* error) {
+    if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8)
+        return Fail(error, LoadError::Unsupported);
+    uint64_t size = 0;
+    LoadError why = LoadError::None;
+    FILE* file = OpenPictureFile(path, &size, &why);
+    if (!file)
+        return Fail(error, why);
+    return ReadJpegStream(file, size, ReopenFile(path, size), nullptr, error, true,
+                          unsigned(reduction));
 }
 
 DibPtr ReadJpegMemory(const void* data, size_t size, LoadError* error) {

@@ -148,7 +148,8 @@ PictureLoad PhoneImageDocument::OpenPicture(const std::string& path) {
 
 PictureLoad PhoneImageDocument::OpenPictureForSelection(const std::string& path,
                                                         const PictureInfo& info,
-                                                        const ImageRect& selection) {
+                                                        const ImageRect& selection,
+                                                        Resampling how) {
     if (!BuiltInFormat(path))
         LoadPluginsBesideExecutable();
     const ImageRect whole{0, 0, info.width, info.height};
@@ -159,17 +160,35 @@ PictureLoad PhoneImageDocument::OpenPictureForSelection(const std::string& path,
         return {false, LoadError::Damaged, "the selection gives no picture"};
     const OutputSize size = OutputSizeForSelection(cut.Width(), cut.Height(), TargetWidth(),
                                                    TargetHeight(), aspectLock_);
-    SampledPicture samples(
-        ClassicSampleGrid(info.width, info.height, cut, size.width, size.height));
-    if (samples.Empty())
-        return {false, LoadError::TooLarge, "out of memory"};
     LoadError why = LoadError::None;
-    if (!LoadPictureSamples(path, &samples, &why))
-        return {false, why, LoadErrorText(why)};
-    DibPtr base = MakeBaseImage(samples, cut, TargetWidth(), TargetHeight(), aspectLock_);
+    DibPtr base;
+    if (how == Resampling::Classic) {
+        SampledPicture samples(
+            ClassicSampleGrid(info.width, info.height, cut, size.width, size.height));
+        if (samples.Empty())
+            return {false, LoadError::TooLarge, "out of memory"};
+        if (!LoadPictureSamples(path, &samples, &why))
+            return {false, why, LoadErrorText(why)};
+        base = MakeBaseImage(samples, cut, TargetWidth(), TargetHeight(), aspectLock_);
+    } else {
+        const std::string ext = PathExtension(path);
+        const int reduction = ext == ".jpg" || ext == ".jpeg" ? ReductionForShrink(cut, size) : 1;
+        DibPtr picture =
+            reduction > 1 ? ReadJpegReduced(path, reduction, &why) : LoadImageFile(path, &why);
+        if (!picture)
+            return {false, why, LoadErrorText(why)};
+        if (DibWidth(picture.get()) != (info.width + reduction - 1) / reduction ||
+            DibHeight(picture.get()) != (info.height + reduction - 1) / reduction)
+            return {false, LoadError::Damaged, "the picture is not the size its header gave"};
+        base = reduction > 1 ? MakeBaseImageReduced(picture.get(), reduction, cut, TargetWidth(),
+                                                    TargetHeight(), aspectLock_, how)
+                             : MakeBaseImage(picture.get(), cut, TargetWidth(), TargetHeight(),
+                                             aspectLock_, how);
+    }
     if (!base)
         return {false, LoadError::TooLarge, "out of memory"};
     const ChangeBatch batch(*this);
+    baseResampling_ = how;
     const bool had = picture_ != nullptr;
     picture_.reset();
     selection_ = cut;

@@ -96,9 +96,12 @@ public:
     // read whole), and the base image is the one OpenPicture then SetSelection(selection)
     // make. The picture itself is not kept: HasPicture() is false afterwards, so there is
     // nothing to turn, adjust or select anew. A file that cannot be read, or is not of
-    // that size, changes nothing.
+    // that size, changes nothing. With area means or Lanczos (`how`, the resampling the
+    // caller's road takes: the fit's when it fits) a JPEG far bigger than the phone image
+    // is decoded at a fraction of its size; other files are read whole.
     PictureLoad OpenPictureForSelection(const std::string& path, const PictureInfo& info,
-                                        const ImageRect& selection);
+                                        const ImageRect& selection,
+                                        Resampling how = Resampling::Classic);
     // The picture turned or mirrored; the whole picture is selected. False (nothing
     // changes) without a picture or when memory runs out.
     bool TurnPicture(RightAngle transform);

@@ -32,3 +32,18 @@ DibPtr MakeBaseImage(const PackedDib* picture, const ImageRect& selection, int t
 // selection and size (image/sampled_picture.h): the classic resampling's bytes. None otherwise.
 DibPtr MakeBaseImage(const SampledPicture& samples, const ImageRect& selection, int targetWidth,
                      int targetHeight, bool aspectLock);
+
+// A big shrink with area means or Lanczos may start from the picture decoded at a fraction
+// of its size (a JPEG's scaled transform) as long as the selection keeps at least this many
+// reduced pixels for each target pixel across and down.
+constexpr int kReducedSourcePixels = 4;
+
+// The largest reduction (8, 4 or 2) that keeps that many for `selection` resampled to
+// `size`; 1 when none does.
+int ReductionForShrink(const ImageRect& selection, OutputSize size);
+
+// The base image of `selection` (pixels of the whole picture) resampled with `how` from
+// the picture reduced by `reduction`, at the size OutputSizeForSelection gives the
+// selection itself. None when it cannot be made.
+DibPtr MakeBaseImageReduced(const PackedDib* reduced, int reduction, const ImageRect& selection,
+                            int targetWidth, int targetHeight, bool aspectLock, Resampling how);

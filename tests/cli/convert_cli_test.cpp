@@ -71,17 +71,32 @@ protected:
     }
 
     // What the desktop program gives for the same picture, selection, profile and format.
+    // The base image as the converter makes it from the JPEG file `path` holding `picture`:
+    // area means and Lanczos start from the file decoded smaller when the shrink is big.
+    static DibPtr ModelBase(const std::string& path, const PackedDib* picture, const ImageRect& cut,
+                            int width, int height, bool lock, Resampling how) {
+        const int reduction =
+            how == Resampling::Classic
+                ? 1
+                : ReductionForShrink(
+                      cut, OutputSizeForSelection(cut.Width(), cut.Height(), width, height, lock));
+        if (reduction == 1)
+            return MakeBaseImage(picture, cut, width, height, lock, how);
+        const DibPtr reduced = ReadJpegReduced(path, reduction);
+        return MakeBaseImageReduced(reduced.get(), reduction, cut, width, height, lock, how);
+    }
+
     std::string DirectBytes(const PackedDib* picture, const PhoneSettings& settings,
                             const ImageRect* selection, bool lock, const std::string& name,
-                            Resampling how = Resampling::Classic) {
+                            Resampling how = Resampling::Classic, const std::string& input = {}) {
         OutputPipeline pipeline(settings);
         const ImageRect whole{0, 0, picture->width, picture->height};
         const ImageRect cut =
             selection ? *selection
                       : FitAspectRect(whole, pipeline.TargetWidth(), pipeline.TargetHeight());
-        pipeline.SetBaseImage(
-            MakeBaseImage(picture, cut, pipeline.TargetWidth(), pipeline.TargetHeight(), lock, how),
-            false);
+        pipeline.SetBaseImage(ModelBase(input, picture, cut, pipeline.TargetWidth(),
+                                        pipeline.TargetHeight(), lock, how),
+                              false);
         const std::string path = dir_.file(name);
         EXPECT_EQ(pipeline.WriteImageByExtension(path), SaveStatus::Written);
         return ReadFileBytes(path);
@@ -129,7 +144,7 @@ TEST_F(ConvertCliTest, SameBytesAsTheModel) {
         ASSERT_NE(run.status, 1) << run.err;
         EXPECT_EQ(ReadFileBytes(dir_.file("resampled.png")),
                   DirectBytes(photo.get(), PhoneSettings{80, 80, 22, format}, nullptr, true,
-                              "direct-resampled.png", how));
+                              "direct-resampled.png", how, input));
     }
 
     // A given selection without the aspect lock, by name and format text.
@@ -231,8 +246,8 @@ TEST_F(ConvertCliTest, FitToTheCarriersLimits) {
     OutputPipeline model(PhoneSettings{80, 80, 22, 3});
     const ImageRect whole{0, 0, photo->width, photo->height};
     // A fit resamples by area means unless told otherwise.
-    model.SetBaseImage(MakeBaseImage(photo.get(), FitAspectRect(whole, 120, 160), 120, 160, true,
-                                     Resampling::Area),
+    model.SetBaseImage(ModelBase(photoPath.string(), photo.get(), FitAspectRect(whole, 120, 160),
+                                 120, 160, true, Resampling::Area),
                        false);
     const FitResult fit = FitToLimit(model.BaseImage(), Carrier::JSky);
     ASSERT_TRUE(fit.fits);
