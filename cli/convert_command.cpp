@@ -1,15 +1,22 @@
 #include "cli/convert_command.h"
 
 #include "cli/mail_sender.h"
+#include "cli/ordered_batch.h"
 #include "cli/source_picture.h"
 #include "image/encoders.h"
+#include "image/replacing_file.h"
 #include "phone/phone_image_document.h"
 #include "phone/save.h"
 #include "phone/selection.h"
 #include "phone/temp_file.h"
+#include "plugins/plugin_host.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <sstream>
 
@@ -76,12 +83,55 @@ bool PlanOutputs(const std::string& target, size_t inputs, bool pngOnly, OutputP
     return true;
 }
 
+// Whether an input's output could be the file a later input names: that input must then be
+// read after the output is written, as one input after the other would.
+bool OutputMayBeLaterInput(const ConvertOptions& options, const OutputPlan& plan) {
+    std::error_code ec;
+    std::set<std::string> later;
+    for (auto input = options.inputs.rbegin(); input != options.inputs.rend(); ++input) {
+        for (const char* ext : {".png", ".jpg"}) {
+            const std::string output = fs::weakly_canonical(plan.For(*input, ext), ec).string();
+            if (!ec && later.count(output))
+                return true;
+        }
+        later.insert(fs::weakly_canonical(*input, ec).string());
+    }
+    return false;
+}
+
 // Indents the lines of a message under the path they belong to.
 void PrintResult(std::ostream& out, const std::string& path, const std::string& message) {
     out << path << "\n";
     std::istringstream lines(message);
     for (std::string line; std::getline(lines, line);)
         out << "  " << line << "\n";
+}
+
+// One input's work up to the file it writes, done on any thread; what it prints waits
+// here until its turn.
+struct Prepared {
+    std::ostringstream err; // its lines for the error stream
+    bool failed = false;
+    std::unique_ptr<PhoneImageDocument> document; // the phone image, when converting
+    std::string exported;                         // --export-source: the PNG file's bytes
+    std::string fitLine;
+    int64_t fittedSize = -1;
+};
+
+// The file an --export-source run writes, made in memory so that it can be made on any
+// thread and written in its turn.
+bool EncodePng(const PackedDib* picture, std::string* bytes) {
+    char* data = nullptr;
+    size_t size = 0;
+    FILE* stream = open_memstream(&data, &size);
+    if (!stream)
+        return false;
+    const bool written = WritePngStream(picture, stream) != 0;
+    const bool closed = std::fclose(stream) == 0;
+    if (written && closed)
+        bytes->assign(data, size);
+    std::free(data);
+    return written && closed;
 }
 
 class Converter {
@@ -97,62 +147,74 @@ public:
         fallbackFolder_ = folder.empty() ? "." : folder.string();
     }
 
-    // False when the input failed (already reported); `overLimit` is set when the written
-    // file is beyond a carrier's limit.
-    bool Convert(const std::string& input, bool* overLimit) {
+    // Reads and converts one input; safe to run for several inputs at once.
+    std::unique_ptr<Prepared> Prepare(const std::string& input) const {
+        auto prepared = std::make_unique<Prepared>();
+        Prepared& p = *prepared;
         // The document of the windows, driven as their commands drive it.
-        PhoneImageDocument document(settings_);
+        p.document = std::make_unique<PhoneImageDocument>(settings_);
+        PhoneImageDocument& document = *p.document;
         document.SetTempFallbackFolder(fallbackFolder_);
-        std::string why;
-        {
-            // Adjustments and selection first; the base image is made once, at the end.
-            const PhoneImageDocument::ChangeBatch batch(document);
-            const PictureLoad load = document.OpenPicture(input);
-            if (!load.loaded)
-                return Fail(input, load.reason);
-            if (load.error == LoadError::Truncated)
-                err_ << "mokoa-convert: " << input << ": " << load.reason << "\n";
-            if (!AdjustSourcePicture(document, o_))
-                return Fail(input, "out of memory while adjusting the picture");
-
-            if (!o_.exportSource.empty())
-                return ExportSource(input, document.Picture());
-
-            const PackedDib* picture = document.Picture();
-            const ImageRect whole{0, 0, DibWidth(picture), DibHeight(picture)};
-            ImageRect selection = whole;
-            if (o_.selection == ConvertOptions::Selection::Fit) {
-                selection = FitAspectRect(whole, document.TargetWidth(), document.TargetHeight());
-            } else if (o_.selection == ConvertOptions::Selection::Given) {
-                selection = o_.selectRect;
-                if (selection.right > whole.right || selection.bottom > whole.bottom)
-                    return Fail(input, "the selection lies outside the " +
-                                           std::to_string(whole.right) + "x" +
-                                           std::to_string(whole.bottom) + " picture");
-            }
-            if (!document.SetSelection(selection))
-                return Fail(input, "the selection gives no picture");
+        // Without anything to do to the picture but resample a selection of it, only the
+        // rows and columns the classic resampling reads are decoded, or for area means and
+        // Lanczos a JPEG at a fraction of its size.
+        const Resampling how =
+            o_.fit ? ResolveResampling(o_.resampling, false) : document.WantedResampling();
+        const bool wholePicture =
+            !o_.exportSource.empty() || AdjustsSourcePicture(o_) || !SamplableFormat(input, how);
+        if (wholePicture ? !OpenWhole(input, p) : !OpenSampled(input, how, p)) {
+            p.document.reset();
+            return prepared;
+        }
+        if (!o_.exportSource.empty()) {
+            p.document.reset();
+            return prepared;
         }
         const OutputPipeline& pipeline = document.Pipeline();
         if (!pipeline.BaseImage())
-            return Fail(input, "the selection gives no picture");
-        std::string fitLine;
-        int64_t fittedSize = -1;
+            return Fail(std::move(prepared), input, "the selection gives no picture");
         if (o_.fit) {
             const FitResult fit = document.FitToLimit(*o_.fit, plan_.Kinds());
-            fitLine = FitSummary(fit, *o_.fit);
+            p.fitLine = FitSummary(fit, *o_.fit);
             if (!fit.fits)
-                return Fail(input, fitLine);
-            fittedSize = fit.size;
+                return Fail(std::move(prepared), input, p.fitLine);
+            p.fittedSize = fit.size;
         }
         if (!pipeline.OutputImage()) {
             const int error = pipeline.TempOutputError();
             const std::string temp = pipeline.TempOutputPath();
-            return Fail(input, "the conversion failed (cannot write or read '" +
-                                   (temp.empty() ? TempFolder() : temp) + "'" +
-                                   (error ? std::string(": ") + std::strerror(error) : "") + ")");
+            return Fail(std::move(prepared), input,
+                        "the conversion failed (cannot write or read '" +
+                            (temp.empty() ? TempFolder() : temp) + "'" +
+                            (error ? std::string(": ") + std::strerror(error) : "") + ")");
         }
+        // Only the phone image waits for its turn, not the picture it was made from.
+        document.SetPicture(nullptr);
+        return prepared;
+    }
 
+    // Prints what the input had to say and writes its file, in input order. False when the
+    // input failed (already reported); `overLimit` is set when the written file is beyond a
+    // carrier's limit.
+    bool Commit(const std::string& input, Prepared& p, bool* overLimit) {
+        err_ << p.err.str();
+        if (p.failed)
+            return false;
+        std::string why;
+        if (!o_.exportSource.empty()) {
+            const std::string path = plan_.For(input, ".png");
+            if (!CheckDestination(input, path, &why))
+                return Fail(input, why);
+            ReplacingFile file(path);
+            if (!file.stream() ||
+                std::fwrite(p.exported.data(), 1, p.exported.size(), file.stream()) !=
+                    p.exported.size() ||
+                !file.Commit())
+                return Fail(input, "cannot write '" + path + "'");
+            out_ << path << "\n";
+            return true;
+        }
+        const OutputPipeline& pipeline = p.document->Pipeline();
         const std::string path = plan_.For(input, pipeline.IsPng() ? ".png" : ".jpg");
         if (!CheckDestination(input, path, &why))
             return Fail(input, why);
@@ -162,36 +224,115 @@ public:
         // Judge the file as written: its own kind and bytes.
         std::error_code ec;
         const auto size = fs::file_size(path, ec);
-        if (fittedSize >= 0 && (ec || int64_t(size) != fittedSize))
-            return Fail(input, "'" + path + "' does not have the " + std::to_string(fittedSize) +
+        if (p.fittedSize >= 0 && (ec || int64_t(size) != p.fittedSize))
+            return Fail(input, "'" + path + "' does not have the " + std::to_string(p.fittedSize) +
                                    " bytes the fit measured");
         const SizeCheckResult check =
             CheckOutputSize(PathExtension(path) == ".png", ec ? 0 : int64_t(size));
-        PrintResult(out_, path, fitLine.empty() ? check.message : fitLine + "\n" + check.message);
+        PrintResult(out_, path,
+                    p.fitLine.empty() ? check.message : p.fitLine + "\n" + check.message);
         lastWritten_ = path;
         // A fitted file is judged by its carrier's limit alone.
         *overLimit = o_.fit ? int64_t(size) > RuleFor(*o_.fit).limit : !check.withinLimits;
         return true;
     }
 
-    // The file the last successful Convert wrote.
+    // The file the last successful Commit wrote.
     const std::string& LastWritten() const { return lastWritten_; }
 
 private:
+    // Notes the failure for the input's turn; always false.
+    static bool Failed(Prepared& p, const std::string& input, const std::string& why) {
+        p.err << input << ": " << why << "\n";
+        p.failed = true;
+        return false;
+    }
+    static std::unique_ptr<Prepared> Fail(std::unique_ptr<Prepared> p, const std::string& input,
+                                          const std::string& why) {
+        Failed(*p, input, why);
+        p->document.reset();
+        return p;
+    }
     bool Fail(const std::string& input, const std::string& why) {
         err_ << input << ": " << why << "\n";
         return false;
     }
 
-    // --export-source: the adjusted picture as PNG, instead of a phone picture.
-    bool ExportSource(const std::string& input, const PackedDib* picture) {
-        const std::string path = plan_.For(input, ".png");
+    // JPEG and PNG files can be read a few rows at a time, and JPEG files at a fraction of
+    // their size.
+    static bool SamplableFormat(const std::string& path, Resampling how) {
+        const std::string ext = PathExtension(path);
+        return ext == ".jpg" || ext == ".jpeg" || (ext == ".png" && how == Resampling::Classic);
+    }
+
+    // The selection the options ask for in a width x height picture; false (and why) when it
+    // lies outside.
+    bool ChooseSelection(int width, int height, int targetWidth, int targetHeight,
+                         ImageRect* selection, std::string* why) const {
+        const ImageRect whole{0, 0, width, height};
+        *selection = whole;
+        if (o_.selection == ConvertOptions::Selection::Fit) {
+            *selection = FitAspectRect(whole, targetWidth, targetHeight);
+        } else if (o_.selection == ConvertOptions::Selection::Given) {
+            *selection = o_.selectRect;
+            if (selection->right > whole.right || selection->bottom > whole.bottom) {
+                *why = "the selection lies outside the " + std::to_string(whole.right) + "x" +
+                       std::to_string(whole.bottom) + " picture";
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void NoteTruncated(const std::string& input, const PictureLoad& load, Prepared& p) const {
+        if (load.error == LoadError::Truncated)
+            p.err << "mokoa-convert: " << input << ": " << load.reason << "\n";
+    }
+
+    // The whole picture, adjusted; then the selection. False when the input failed.
+    bool OpenWhole(const std::string& input, Prepared& p) const {
+        PhoneImageDocument& document = *p.document;
+        const auto fail = [&](const std::string& why) { return Failed(p, input, why); };
+        // Adjustments and selection first; the base image is made once, at the end.
+        const PhoneImageDocument::ChangeBatch batch(document);
+        const PictureLoad load = document.OpenPicture(input);
+        if (!load.loaded)
+            return fail(load.reason);
+        NoteTruncated(input, load, p);
+        if (!AdjustSourcePicture(document, o_))
+            return fail("out of memory while adjusting the picture");
+        const PackedDib* picture = document.Picture();
+        if (!o_.exportSource.empty()) {
+            if (!EncodePng(picture, &p.exported))
+                return fail("cannot write '" + plan_.For(input, ".png") + "'");
+            return true;
+        }
+        ImageRect selection;
         std::string why;
-        if (!CheckDestination(input, path, &why))
-            return Fail(input, why);
-        if (!WritePngFile(picture, path))
-            return Fail(input, "cannot write '" + path + "'");
-        out_ << path << "\n";
+        if (!ChooseSelection(DibWidth(picture), DibHeight(picture), document.TargetWidth(),
+                             document.TargetHeight(), &selection, &why))
+            return fail(why);
+        if (!document.SetSelection(selection))
+            return fail("the selection gives no picture");
+        return true;
+    }
+
+    // Only what the base image of the selection needs, from the picture's header on.
+    bool OpenSampled(const std::string& input, Resampling how, Prepared& p) const {
+        PictureInfo info;
+        LoadError error = LoadError::None;
+        if (!ReadPictureInfo(input, &info, &error))
+            return Failed(p, input, LoadErrorText(error));
+        PhoneImageDocument& document = *p.document;
+        ImageRect selection;
+        std::string why;
+        if (!ChooseSelection(info.width, info.height, document.TargetWidth(),
+                             document.TargetHeight(), &selection, &why))
+            return Failed(p, input, why);
+        const PictureLoad load = document.OpenPictureForSelection(input, info, selection, how);
+        if (!load.loaded)
+            return Failed(p, input, load.reason);
+        NoteTruncated(input, load, p);
         return true;
     }
 
@@ -244,19 +385,31 @@ int RunConvertCommand(const ConvertOptions& options, std::ostream& out, std::ost
             return kExitUsage;
         }
     }
+    // The plug-ins are one list for the whole process: loaded before any input is read.
+    if (std::any_of(options.inputs.begin(), options.inputs.end(), [](const std::string& input) {
+            const std::string ext = PathExtension(input);
+            return ext != ".bmp" && ext != ".png" && ext != ".jpg" && ext != ".jpeg";
+        }))
+        LoadPluginsBesideExecutable();
     Converter converter(options, plan, out, err);
     bool failed = false, over = false, unmailed = false;
     const size_t n = options.inputs.size();
-    for (size_t i = 0; i < n; ++i) {
-        const std::string& input = options.inputs[i];
-        if (n > 1)
-            err << "[" << i + 1 << "/" << n << "] " << input << "\n";
-        bool overLimit = false;
-        if (!converter.Convert(input, &overLimit))
-            failed = true;
-        else if (mailer && !mailer->Send(converter.LastWritten(), out, err))
-            unmailed = true;
-        over = over || overLimit;
-    }
+    const unsigned workers = OutputMayBeLaterInput(options, plan)
+                                 ? 1
+                                 : unsigned(std::min<size_t>(UsableProcessors(), n));
+    RunInOrder<std::unique_ptr<Prepared>>(
+        n, workers, [&](size_t i) { return converter.Prepare(options.inputs[i]); },
+        [&](size_t i, std::unique_ptr<Prepared>& prepared) {
+            const std::string& input = options.inputs[i];
+            if (n > 1)
+                err << "[" << i + 1 << "/" << n << "] " << input << "\n";
+            bool overLimit = false;
+            if (!converter.Commit(input, *prepared, &overLimit))
+                failed = true;
+            else if (mailer && !mailer->Send(converter.LastWritten(), out, err))
+                unmailed = true;
+            over = over || overLimit;
+            prepared.reset();
+        });
     return unmailed ? kExitMailFailed : failed ? kExitFailed : over ? kExitOverLimit : kExitOk;
 }

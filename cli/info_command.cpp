@@ -7,15 +7,11 @@
 int RunInfoCommand(const std::vector<std::string>& files, std::ostream& out) {
     int status = 0;
     for (const std::string& path : files) {
+        PictureInfo info;
         LoadError why = LoadError::None;
-        DibPtr dib(LoadImageFile(path, &why));
         out << path << ": ";
-        if (dib) {
-            out << DibWidth(dib.get()) << 'x' << DibHeight(dib.get()) << ", "
-                << DibBitCount(dib.get()) << " bits";
-            if (why == LoadError::Truncated)
-                out << " (" << LoadErrorText(why) << ")";
-            out << '\n';
+        if (ReadPictureInfo(path, &info, &why)) {
+            out << info.width << 'x' << info.height << ", " << info.bitCount << " bits\n";
         } else {
             out << LoadErrorText(why) << '\n';
             status = 1;

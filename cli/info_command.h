@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
-// Loads every file and prints "PATH: WIDTHxHEIGHT, N bits" or "PATH: REASON". 0 when every
-// file loaded, else 1.
+// Reads every file's header and prints "PATH: WIDTHxHEIGHT, N bits" (as the picture loads)
+// or "PATH: REASON". 0 when every header was read, else 1. The pictures are not decoded,
+// so damage beyond the header goes unnoticed.
 int RunInfoCommand(const std::vector<std::string>& files, std::ostream& out);

@@ -38,3 +38,8 @@ bool AdjustSourcePicture(PhoneImageDocument& document, const ConvertOptions& o) 
         return false;
     return true;
 }
+
+bool AdjustsSourcePicture(const ConvertOptions& o) {
+    return o.rotate || o.upsideDown || o.mirror || o.angle || o.brightness || o.contrast ||
+           o.offsetKind != ConvertOptions::Offsets::None;
+}

@@ -10,3 +10,6 @@ class PhoneImageDocument;
 // command does it in the windows. False when memory runs out (the picture is then left
 // part way).
 bool AdjustSourcePicture(PhoneImageDocument& document, const ConvertOptions& options);
+
+// Whether the options change the source picture at all.
+bool AdjustsSourcePicture(const ConvertOptions& options);

@@ -100,7 +100,8 @@ fixed subject and the message text last used there):
 Lists:
   --list-profiles    the profile list with indices and sizes
   --list-formats     the format list with indices
-  --info FILE...     each picture's size and bit count, or why it cannot be read
+  --info FILE...     each picture's size and bit count from its header, or why it
+                     cannot be read
   --version          the program's version
 
 Exit status: 0 all written and within both carriers' limits, 3 all written but some

@@ -62,6 +62,11 @@ std::nullptr_t Fail(LoadError* error, LoadError why) {
     return nullptr;
 }
 
+bool Refuse(LoadError* error, LoadError why) {
+    Fail(error, why);
+    return false;
+}
+
 bool IsWindowsHeader(uint32_t size) {
     return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
 }
@@ -133,12 +138,32 @@ bool DecodeRle(const uint8_t* data, size_t size, PackedDib* dib) {
     return true;
 }
 
-DibPtr ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
-    Source in(file, fileSize);
+// Everything the header and table say, checked against the file.
+struct BmpLayout {
+    int64_t width = 0;
+    int64_t height = 0;
+    int bitCount = 0;
+    bool topDown = false;
+    int32_t xRes = 0;
+    int32_t yRes = 0;
+    bool useMasks = false;
+    uint32_t masks[3] = {0, 0, 0};
+    size_t entrySize = 4;
+    uint64_t entries = 0; // table entries in the file
+    uint32_t kept = 0;    // and those the image keeps
+    uint64_t pixelStart = 0;
+    uint32_t stride = 0;
+    uint64_t rawBytes = 0;
+    bool rle = false;
+    uint64_t dataBytes = 0;
+};
 
+// Reads the headers and bit-field masks and judges every size they state against the file;
+// the source is left at the colour table. False (and the reason) for a file refused.
+bool ParseBmpLayout(Source& in, BmpLayout* layout, LoadError* error) {
     uint8_t fileHeader[14];
     if (!in.Read(fileHeader, sizeof fileHeader))
-        return Fail(error, LoadError::Damaged);
+        return Refuse(error, LoadError::Damaged);
     const bool hasFileHeader = fileHeader[0] == 'B' && fileHeader[1] == 'M';
     const uint64_t infoStart = hasFileHeader ? sizeof fileHeader : 0;
     const uint64_t pixelOffset = hasFileHeader ? U32(fileHeader + 10) : 0;
@@ -146,16 +171,16 @@ DibPtr ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
     // The info header, zero-extended to the largest layout we know.
     uint8_t info[124] = {};
     if (!in.Seek(infoStart) || !in.Read(info, 4))
-        return Fail(error, LoadError::Damaged);
+        return Refuse(error, LoadError::Damaged);
     const uint32_t headerSize = U32(info);
     const bool core = headerSize == 12;
     const bool windows = IsWindowsHeader(headerSize);
     // OS/2 2.x headers are 16 to 64 bytes and share the first 40 bytes' layout.
     const bool os2 = !windows && headerSize >= 16 && headerSize <= 64;
     if (!core && !windows && !os2)
-        return Fail(error, LoadError::Damaged);
+        return Refuse(error, LoadError::Damaged);
     if (!in.Read(info + 4, std::min<uint32_t>(headerSize, sizeof info) - 4))
-        return Fail(error, LoadError::Damaged);
+        return Refuse(error, LoadError::Damaged);
 
     int64_t width, height;
     int bitCount;
@@ -177,7 +202,7 @@ DibPtr ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
     const bool topDown = height < 0;
     height = topDown ? -height : height;
     if (width <= 0 || height <= 0)
-        return Fail(error, LoadError::Damaged);
+        return Refuse(error, LoadError::Damaged);
 
     // Which layouts we decode; OS/2 reuses 3 and 4 for Huffman and RLE24.
     const bool masked = !os2 && (compression == kDibBitFields || compression == kAlphaBitFields);
@@ -201,14 +226,14 @@ DibPtr ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
         // Run-length data is bottom-up by definition; other layouts exist but are not ours.
         const bool known = compression <= 6 && bitCount <= 64 &&
                            !(topDown && (compression == kRle8 || compression == kRle4));
-        return Fail(error, known ? LoadError::Unsupported : LoadError::Damaged);
+        return Refuse(error, known ? LoadError::Unsupported : LoadError::Damaged);
     }
     // Judged as it will be widened: run-length data can claim a huge picture in a few bytes,
     // and is refused up front when the file is far too small for it.
     if (!DibShapeLoadable(bitCount, width, height))
-        return Fail(error, LoadError::TooLarge);
+        return Refuse(error, LoadError::TooLarge);
     if (!LoadCostAllowed(LoadedPictureBytes(bitCount, width, height), in.size()))
-        return Fail(error, LoadError::Damaged);
+        return Refuse(error, LoadError::Damaged);
 
     // Bit-field masks: inside headers of 52 bytes and more, else right after the header.
     uint32_t masks[3] = {0, 0, 0};
@@ -220,7 +245,7 @@ DibPtr ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
             uint8_t raw[16];
             const size_t bytes = compression == kAlphaBitFields ? 16 : 12;
             if (!in.Read(raw, bytes))
-                return Fail(error, LoadError::Damaged);
+                return Refuse(error, LoadError::Damaged);
             for (int c = 0; c < 3; ++c)
                 masks[c] = U32(raw + 4 * c);
         }
@@ -238,18 +263,18 @@ DibPtr ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
     if (bitCount <= 8 && pixelOffset != 0 && pixelOffset < tableStart + entries * entrySize) {
         // Some writers store a shorter table than the implied 2^bits; the pixel offset tells.
         if (!implicitCount || pixelOffset < tableStart + entrySize)
-            return Fail(error, LoadError::Damaged);
+            return Refuse(error, LoadError::Damaged);
         entries = (pixelOffset - tableStart) / entrySize;
     }
     // The table must be in the file when we keep it or when the pixels follow it.
     if ((bitCount <= 8 || pixelOffset == 0) && entries * entrySize > in.remaining())
-        return Fail(error, LoadError::Damaged);
+        return Refuse(error, LoadError::Damaged);
     const uint32_t kept = bitCount <= 8 ? uint32_t(std::min<uint64_t>(entries, 1u << bitCount)) : 0;
 
     // Where the pixels are and how many bytes of them there must be.
     const uint64_t pixelStart = pixelOffset != 0 ? pixelOffset : tableStart + entries * entrySize;
     if (pixelStart < tableStart || pixelStart > in.size())
-        return Fail(error, LoadError::Damaged);
+        return Refuse(error, LoadError::Damaged);
     const uint32_t stride = DibStride(bitCount, int32_t(width));
     const uint64_t rawBytes = uint64_t(stride) * uint64_t(height);
     const bool rle = compression == kRle8 || compression == kRle4;
@@ -260,45 +285,70 @@ DibPtr ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
         if (imageSizeField != 0)
             dataBytes = std::min<uint64_t>(dataBytes, imageSizeField);
         if (dataBytes < 2)
-            return Fail(error, LoadError::Damaged);
+            return Refuse(error, LoadError::Damaged);
     } else if (in.size() - pixelStart < rawBytes) {
-        return Fail(error, LoadError::Damaged); // truncated
+        return Refuse(error, LoadError::Damaged); // truncated
     }
 
-    DibPtr dib(DibCreate(bitCount, int(width), int(height)));
+    BmpLayout& l = *layout;
+    l.width = width;
+    l.height = height;
+    l.bitCount = bitCount;
+    l.topDown = topDown;
+    l.xRes = xRes;
+    l.yRes = yRes;
+    l.useMasks = useMasks;
+    std::memcpy(l.masks, masks, sizeof masks);
+    l.entrySize = entrySize;
+    l.entries = entries;
+    l.kept = kept;
+    l.pixelStart = pixelStart;
+    l.stride = stride;
+    l.rawBytes = rawBytes;
+    l.rle = rle;
+    l.dataBytes = dataBytes;
+    return true;
+}
+
+DibPtr ReadBmpStream(FILE* file, uint64_t fileSize, LoadError* error) {
+    Source in(file, fileSize);
+    BmpLayout l;
+    if (!ParseBmpLayout(in, &l, error))
+        return nullptr;
+    DibPtr dib(DibCreate(l.bitCount, int(l.width), int(l.height)));
     if (!dib)
         return Fail(error, LoadError::TooLarge);
-    dib->xPelsPerMeter = xRes;
-    dib->yPelsPerMeter = yRes;
-    dib->colorsUsed = kept;
-    if (useMasks) {
+    dib->xPelsPerMeter = l.xRes;
+    dib->yPelsPerMeter = l.yRes;
+    dib->colorsUsed = l.kept;
+    if (l.useMasks) {
         dib->compression = kDibBitFields;
-        std::memcpy(DibColorTable(dib.get()), masks, sizeof masks);
+        std::memcpy(DibColorTable(dib.get()), l.masks, sizeof l.masks);
     }
 
-    if (kept > 0) {
-        std::vector<uint8_t> table(size_t(entries) * entrySize);
+    if (l.kept > 0) {
+        std::vector<uint8_t> table(size_t(l.entries) * l.entrySize);
         if (!in.Read(table.data(), table.size()))
             return Fail(error, LoadError::Damaged);
         uint8_t* out = DibColorTable(dib.get());
-        for (uint32_t i = 0; i < kept; ++i, out += 4) {
-            std::memcpy(out, &table[i * entrySize], 3);
+        for (uint32_t i = 0; i < l.kept; ++i, out += 4) {
+            std::memcpy(out, &table[i * l.entrySize], 3);
             out[3] = 0;
         }
     }
 
-    if (!in.Seek(pixelStart))
+    if (!in.Seek(l.pixelStart))
         return Fail(error, LoadError::Damaged);
     uint8_t* bits = DibBits(dib.get());
-    if (rle) {
-        std::vector<uint8_t> data(dataBytes);
+    if (l.rle) {
+        std::vector<uint8_t> data(l.dataBytes);
         if (!in.Read(data.data(), data.size()) || !DecodeRle(data.data(), data.size(), dib.get()))
             return Fail(error, LoadError::Damaged);
-    } else if (topDown) {
-        for (int64_t r = height - 1; r >= 0; --r)
-            if (!in.Read(bits + size_t(r) * stride, stride))
+    } else if (l.topDown) {
+        for (int64_t r = l.height - 1; r >= 0; --r)
+            if (!in.Read(bits + size_t(r) * l.stride, l.stride))
                 return Fail(error, LoadError::Damaged);
-    } else if (!in.Read(bits, size_t(rawBytes))) {
+    } else if (!in.Read(bits, size_t(l.rawBytes))) {
         return Fail(error, LoadError::Damaged);
     }
     if (error)
@@ -317,6 +367,25 @@ DibPtr ReadBmpFile(const std::string& path, LoadError* error) {
     DibPtr dib = ReadBmpStream(file, size, error);
     std::fclose(file);
     return dib;
+}
+
+bool ReadBmpInfo(const std::string& path, PictureInfo* info, LoadError* error) {
+    uint64_t size = 0;
+    LoadError why = LoadError::None;
+    FILE* file = OpenPictureFile(path, &size, &why);
+    if (!file)
+        return Refuse(error, why);
+    Source in(file, size);
+    BmpLayout layout;
+    const bool ok = ParseBmpLayout(in, &layout, error);
+    std::fclose(file);
+    if (!ok)
+        return false;
+    if (error)
+        *error = LoadError::None;
+    // Palette pictures come out widened to 24 bits, deeper ones at their depth.
+    *info = {int(layout.width), int(layout.height), layout.bitCount <= 8 ? 24 : layout.bitCount};
+    return true;
 }
 
 DibPtr ReadBmpMemory(const void* data, size_t size, LoadError* error) {

@@ -220,6 +220,64 @@ DibPtr DibFromHeaderAndBits(const void* header, size_t headerBytes, const void* 
     return dib;
 }
 
+void DibWidenRow(const PackedDib* source, int row, uint8_t* out) {
+    const int srcBits = source->bitCount;
+    const int width = source->width;
+    const uint8_t* srcRow = DibBits(source) + size_t(row) * DibRowBytes(source);
+    if (srcBits == 24) {
+        std::memcpy(out, srcRow, 3 * size_t(width));
+        return;
+    }
+    const uint8_t* srcTable = DibColorTable(source);
+    const uint32_t entries = std::min<uint32_t>(
+        source->colorsUsed != 0 ? source->colorsUsed : DibColorCount(source), 256);
+    const bool masked = source->compression == kDibBitFields && (srcBits == 16 || srcBits == 32);
+    uint32_t masks[3] = {0, 0, 0};
+    if (masked)
+        std::memcpy(masks, srcTable, sizeof masks);
+    const MaskChannel red(masks[0]), green(masks[1]), blue(masks[2]);
+    for (int x = 0; x < width; ++x) {
+        uint8_t b = 0, g = 0, rr = 0;
+        if (srcBits <= 8) {
+            const unsigned index = PackedIndex(srcRow, x, srcBits);
+            // Indices beyond a short table read as black instead of beyond the block.
+            if (index < entries) {
+                b = srcTable[4 * index];
+                g = srcTable[4 * index + 1];
+                rr = srcTable[4 * index + 2];
+            }
+        } else if (srcBits == 16) {
+            const uint32_t v = uint32_t(srcRow[2 * x]) | (uint32_t(srcRow[2 * x + 1]) << 8);
+            if (masked) {
+                rr = red.Extract(v);
+                g = green.Extract(v);
+                b = blue.Extract(v);
+            } else {
+                rr = uint8_t((v >> 7) & 0xF8);
+                g = uint8_t((v >> 2) & 0xF8);
+                b = uint8_t((v << 3) & 0xF8);
+            }
+        } else { // 32 bits
+            const uint8_t* p = srcRow + 4 * size_t(x);
+            if (masked) {
+                const uint32_t v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
+                                   (uint32_t(p[3]) << 24);
+                rr = red.Extract(v);
+                g = green.Extract(v);
+                b = blue.Extract(v);
+            } else {
+                b = p[0];
+                g = p[1];
+                rr = p[2];
+            }
+        }
+        uint8_t* o = out + 3 * size_t(x);
+        o[0] = b;
+        o[1] = g;
+        o[2] = rr;
+    }
+}
+
 DibPtr DibConvertDepth(const PackedDib* source, int targetBitCount) {
     if (!source || (targetBitCount != 8 && targetBitCount != 24))
         return nullptr;
@@ -233,69 +291,24 @@ DibPtr DibConvertDepth(const PackedDib* source, int targetBitCount) {
     DibPtr dib = DibCreate(targetBitCount, width, height);
     if (!dib)
         return nullptr;
+    const uint32_t dstStride = DibRowBytes(dib.get());
+    uint8_t* dstRow = DibBits(dib.get());
+    if (targetBitCount == 24) {
+        for (int r = 0; r < height; ++r, dstRow += dstStride)
+            DibWidenRow(source, r, dstRow);
+        return dib;
+    }
 
     const uint8_t* srcTable = DibColorTable(source);
     const uint32_t entries = std::min<uint32_t>(
         source->colorsUsed != 0 ? source->colorsUsed : DibColorCount(source), 256);
-    if (targetBitCount == 8 && entries > 0)
+    if (entries > 0)
         std::memcpy(DibColorTable(dib.get()), srcTable, 4 * size_t(entries));
-
-    const bool masked = source->compression == kDibBitFields && (srcBits == 16 || srcBits == 32);
-    uint32_t masks[3] = {0, 0, 0};
-    if (masked)
-        std::memcpy(masks, srcTable, sizeof masks);
-    const MaskChannel red(masks[0]), green(masks[1]), blue(masks[2]);
-
     const uint32_t srcStride = DibRowBytes(source);
-    const uint32_t dstStride = DibRowBytes(dib.get());
     const uint8_t* srcRow = DibBits(source);
-    uint8_t* dstRow = DibBits(dib.get());
-    for (int r = 0; r < height; ++r, srcRow += srcStride, dstRow += dstStride) {
-        for (int x = 0; x < width; ++x) {
-            uint8_t b = 0, g = 0, rr = 0;
-            if (srcBits <= 8) {
-                const unsigned index = PackedIndex(srcRow, x, srcBits);
-                if (targetBitCount == 8) {
-                    dstRow[x] = uint8_t(index);
-                    continue;
-                }
-                // Indices beyond a short table read as black instead of beyond the block.
-                if (index < entries) {
-                    b = srcTable[4 * index];
-                    g = srcTable[4 * index + 1];
-                    rr = srcTable[4 * index + 2];
-                }
-            } else if (srcBits == 16) {
-                const uint32_t v = uint32_t(srcRow[2 * x]) | (uint32_t(srcRow[2 * x + 1]) << 8);
-                if (masked) {
-                    rr = red.Extract(v);
-                    g = green.Extract(v);
-                    b = blue.Extract(v);
-                } else {
-                    rr = uint8_t((v >> 7) & 0xF8);
-                    g = uint8_t((v >> 2) & 0xF8);
-                    b = uint8_t((v << 3) & 0xF8);
-                }
-            } else { // 32 bits
-                const uint8_t* p = srcRow + 4 * size_t(x);
-                if (masked) {
-                    const uint32_t v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) |
-                                       (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-                    rr = red.Extract(v);
-                    g = green.Extract(v);
-                    b = blue.Extract(v);
-                } else {
-                    b = p[0];
-                    g = p[1];
-                    rr = p[2];
-                }
-            }
-            uint8_t* out = dstRow + 3 * size_t(x);
-            out[0] = b;
-            out[1] = g;
-            out[2] = rr;
-        }
-    }
+    for (int r = 0; r < height; ++r, srcRow += srcStride, dstRow += dstStride)
+        for (int x = 0; x < width; ++x)
+            dstRow[x] = uint8_t(PackedIndex(srcRow, x, srcBits));
     return dib;
 }
 

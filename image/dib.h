@@ -127,6 +127,10 @@ size_t DibBlockSize(const PackedDib* dib);
 // 16- and 32-bit sources with bit-field masks are converted through their masks.
 [[nodiscard]] DibPtr DibConvertDepth(const PackedDib* source, int targetBitCount);
 
+// Stored row `row` (0 = bottom) of a picture of any depth as blue, green, red bytes, the way
+// DibConvertDepth widens it; `out` takes 3 x width bytes.
+void DibWidenRow(const PackedDib* source, int row, uint8_t* out);
+
 // Palette colours are 0xAARRGGBB words, the same layout as QRgb.
 using PaletteColor = uint32_t;
 

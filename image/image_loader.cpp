@@ -1,6 +1,7 @@
 #include "image/loaders.h"
 
 #include "image/picture_file.h"
+#include "image/sampled_picture.h"
 #include "plugins/plugin_host.h"
 
 #include <strings.h>
@@ -112,6 +113,79 @@ DibPtr LoadImageFile(const std::string& path, LoadError* error) {
     else if ((*why = CheckPictureFile(path)) == LoadError::None)
         dib = DecodeThroughPlugins(path, why); // plug-ins open the file themselves
     return WidenPalettePicture(std::move(dib), why);
+}
+
+bool ReadPictureInfo(const std::string& path, PictureInfo* info, LoadError* error) {
+    LoadError local = LoadError::None;
+    LoadError* why = error ? error : &local;
+    const std::string ext = Extension(path);
+    if (ext.empty()) {
+        *why = LoadError::NoExtension;
+        return false;
+    }
+    if (strcasecmp(ext.c_str(), ".bmp") == 0)
+        return ReadBmpInfo(path, info, why);
+    if (strcasecmp(ext.c_str(), ".png") == 0)
+        return ReadPngInfo(path, info, why);
+    if (strcasecmp(ext.c_str(), ".jpg") == 0 || strcasecmp(ext.c_str(), ".jpeg") == 0)
+        return ReadJpegInfo(path, info, why);
+    if ((*why = CheckPictureFile(path)) != LoadError::None)
+        return false;
+    PluginPictureInfo plugin;
+    const int status = ReadPluginPictureInfo(path.c_str(), &plugin);
+    if (status != 0) {
+        *why = status == 6 ? LoadError::NotFound : LoadError::Unsupported;
+        return false;
+    }
+    // Judged as the picture the plug-in would deliver, widened as loading widens it.
+    const int bits = plugin.bitCount == 16 || plugin.bitCount == 32 ? plugin.bitCount : 24;
+    struct stat file {};
+    if (plugin.width <= 0 || plugin.height <= 0) {
+        *why = LoadError::Damaged;
+        return false;
+    }
+    if (!DibShapeLoadable(bits, plugin.width, plugin.height)) {
+        *why = LoadError::TooLarge;
+        return false;
+    }
+    if (::stat(path.c_str(), &file) == 0 &&
+        !LoadCostAllowed(LoadedPictureBytes(bits, plugin.width, plugin.height),
+                         uint64_t(file.st_size))) {
+        *why = LoadError::Damaged;
+        return false;
+    }
+    *info = {plugin.width, plugin.height, bits};
+    *why = LoadError::None;
+    return true;
+}
+
+bool LoadPictureSamples(const std::string& path, SampledPicture* samples, LoadError* error) {
+    LoadError local = LoadError::None;
+    LoadError* why = error ? error : &local;
+    if (!samples || samples->Empty()) {
+        *why = LoadError::Damaged;
+        return false;
+    }
+    const std::string ext = Extension(path);
+    if (strcasecmp(ext.c_str(), ".png") == 0)
+        return ReadPngSamples(path, samples, why);
+    if (strcasecmp(ext.c_str(), ".jpg") == 0 || strcasecmp(ext.c_str(), ".jpeg") == 0)
+        return ReadJpegSamples(path, samples, why);
+    DibPtr dib = LoadImageFile(path, why);
+    if (!dib)
+        return false;
+    if (DibWidth(dib.get()) != samples->Width() || DibHeight(dib.get()) != samples->Height()) {
+        *why = LoadError::Damaged;
+        return false;
+    }
+    // Deep BMP and plug-in pictures are widened row by row, as the document widens them.
+    const SampleGrid& grid = samples->Grid();
+    std::vector<uint8_t> row(size_t(DibWidth(dib.get())) * 3);
+    for (size_t index = 0; index < grid.rows.size(); ++index) {
+        DibWidenRow(dib.get(), DibHeight(dib.get()) - 1 - grid.rows[index], row.data());
+        samples->StoreRow(index, row.data(), 0);
+    }
+    return true;
 }
 
 DibPtr LoadBmpMemory(const void* data, size_t size, LoadError* error) {

@@ -5,6 +5,7 @@
 #include "image/codec_log.h"
 #include "image/loaders.h"
 #include "image/picture_file.h"
+#include "image/sampled_picture.h"
 
 #include <png.h>
 
@@ -27,7 +28,14 @@ constexpr png_uint_32 kMaxCachedChunks = 32;
 struct PngDecode {
     uint64_t fileBytes = 0;
     std::vector<PaletteColor>* palette = nullptr;
-    PackedDib* dib = nullptr;
+    bool headerOnly = false;           // stop once the header is read and judged
+    SampledPicture* samples = nullptr; // only these rows and columns are wanted
+    PackedDib* dib = nullptr;          // the whole picture, or one row of it for samples
+    PackedDib* wideRow = nullptr;      // a row of samples widened to 24 bits
+    int depth = 0;
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    bool interlaced = false;
     LoadError why = LoadError::Damaged;
     uint64_t rowsRead = 0; // row callbacks with data, over all passes
     int lastPass = 0;      // the last pass with pixels, and its last row in the picture
@@ -104,6 +112,16 @@ void ApplyFilePalette(PackedDib* dib, const png_color* plte, int count,
         *out = std::move(palette);
 }
 
+// Keeps the grid's columns of stored row `row` of the image as grid row `index`.
+void StoreSampleRow(PngDecode& state, size_t index, int row) {
+    if (!state.wideRow) {
+        state.samples->StoreRow(index, DibPixelAddress(state.dib, 0, row), 0);
+        return;
+    }
+    DibWidenRow(state.dib, row, DibBits(state.wideRow));
+    state.samples->StoreRow(index, DibBits(state.wideRow), 0);
+}
+
 // The header is in: check the shape, make the image and set the transforms.
 void HeaderRead(png_structp png, png_infop info) {
     PngDecode& state = *State(png);
@@ -118,13 +136,36 @@ void HeaderRead(png_structp png, png_infop info) {
         state.why = LoadError::TooLarge;
         png_error(png, "picture beyond the size limits");
     }
+    // Reading only some rows is judged as reading them all, so that a file is refused or
+    // taken alike.
     if (!LoadCostAllowed(LoadedPictureBytes(depth, width, height), state.fileBytes))
         png_error(png, "far too few bytes for the picture");
+    state.depth = depth;
+    state.width = width;
+    state.height = height;
+    state.interlaced = interlace != PNG_INTERLACE_NONE;
+    if (state.headerOnly) {
+        state.complete = true;
+        png_process_data_pause(png, 0);
+        return;
+    }
+    if (state.samples &&
+        (int64_t(width) != state.samples->Width() || int64_t(height) != state.samples->Height()))
+        png_error(png, "the picture is not the size its samples were taken for");
+    // Interlaced rows come in passes that build on each other: those are read whole.
+    const bool oneRow = state.samples && !state.interlaced;
     // Held raw across the decoder's long jumps; the caller releases it on failure.
-    PackedDib* dib = state.dib = DibCreate(depth, int(width), int(height)).release();
+    PackedDib* dib = state.dib = DibCreate(depth, int(width), oneRow ? 1 : int(height)).release();
     if (!dib) {
         state.why = LoadError::TooLarge;
         png_error(png, "out of memory");
+    }
+    if (state.samples && depth != 24) {
+        state.wideRow = DibCreate(24, int(width), 1).release();
+        if (!state.wideRow) {
+            state.why = LoadError::TooLarge;
+            png_error(png, "out of memory");
+        }
     }
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
         png_colorp plte = nullptr;
@@ -159,6 +200,10 @@ void HeaderRead(png_structp png, png_infop info) {
             }
     }
     png_read_update_info(png, info);
+    // Rows the file never delivers keep the image's first colour, as a whole picture's do.
+    if (oneRow && depth != 24)
+        for (size_t index = 0; index < state.samples->Grid().rows.size(); ++index)
+            StoreSampleRow(state, index, 0);
 
     const size_t rowBytes = depth == 24 ? size_t(width) * 3 : (size_t(depth) * width + 7) / 8;
     if (png_get_rowbytes(png, info) != rowBytes)
@@ -170,10 +215,18 @@ void HeaderRead(png_structp png, png_infop info) {
 void RowRead(png_structp png, png_bytep row, png_uint_32 y, int pass) {
     PngDecode& state = *State(png);
     // Interlaced rows come for every pass, without data for those the pass skips.
-    if (!row || !state.dib || y >= png_uint_32(DibHeight(state.dib)))
+    if (!row || !state.dib || y >= state.height)
         return;
-    png_progressive_combine_row(
-        png, DibPixelAddress(state.dib, 0, DibHeight(state.dib) - 1 - int(y)), row);
+    if (state.samples && !state.interlaced) {
+        const int index = state.samples->RowIndex(int(y));
+        if (index >= 0) {
+            png_progressive_combine_row(png, DibBits(state.dib), row);
+            StoreSampleRow(state, size_t(index), 0);
+        }
+    } else {
+        png_progressive_combine_row(
+            png, DibPixelAddress(state.dib, 0, DibHeight(state.dib) - 1 - int(y)), row);
+    }
     ++state.rowsRead;
     if (pass == state.lastPass && y == state.lastRow)
         state.rowsDone = true;
@@ -214,31 +267,31 @@ bool DecodePng(png_structp png, png_infop info, FILE* file) {
 
 } // namespace
 
-DibPtr ReadPngFile(const std::string& path, std::vector<PaletteColor>* palette, LoadError* error) {
+namespace {
+
+// Reads the file into the state: None, Truncated for a file cut short that still holds
+// rows, or why it failed. On failure the state's images are released.
+LoadError RunPng(const std::string& path, PngDecode& state) {
     uint64_t fileBytes = 0;
     LoadError opened = LoadError::None;
     FILE* file = OpenPictureFile(path, &fileBytes, &opened);
     if (!file)
-        return Fail(error, opened);
+        return opened;
     png_byte signature[8];
     if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
         png_sig_cmp(signature, 0, sizeof signature) != 0 || std::fseek(file, 0, SEEK_SET) != 0) {
         std::fclose(file);
-        return Fail(error, LoadError::Damaged);
+        return LoadError::Damaged;
     }
-    PngDecode state;
     state.fileBytes = fileBytes;
-    state.palette = palette;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, PngError, PngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
         std::fclose(file);
-        return Fail(error, LoadError::TooLarge);
+        return LoadError::TooLarge;
     }
     png_set_progressive_read_fn(png, &state, HeaderRead, RowRead, EndRead);
-    if (palette)
-        palette->clear();
     bool ok = DecodePng(png, info, file);
     png_destroy_read_struct(&png, &info, nullptr);
     const bool ended = state.fileEnded || state.dataShort;
@@ -251,14 +304,75 @@ DibPtr ReadPngFile(const std::string& path, std::vector<PaletteColor>* palette, 
         ok = true;
         result = state.rowsDone ? LoadError::None : LoadError::Truncated;
     }
-    PackedDib* dib = state.dib;
+    DibFree(state.wideRow);
+    state.wideRow = nullptr;
     if (!ok) {
-        DibFree(dib);
+        DibFree(state.dib);
+        state.dib = nullptr;
+        return state.why;
+    }
+    return result;
+}
+
+} // namespace
+
+DibPtr ReadPngFile(const std::string& path, std::vector<PaletteColor>* palette, LoadError* error) {
+    PngDecode state;
+    state.palette = palette;
+    if (palette)
+        palette->clear();
+    const LoadError why = RunPng(path, state);
+    if (why != LoadError::None && why != LoadError::Truncated) {
         if (palette)
             palette->clear();
-        return Fail(error, state.why);
+        return Fail(error, why);
     }
     if (error)
-        *error = result;
-    return DibPtr(dib);
+        *error = why;
+    return DibPtr(state.dib);
+}
+
+bool ReadPngSamples(const std::string& path, SampledPicture* samples, LoadError* error) {
+    if (!samples || samples->Empty()) {
+        Fail(error, LoadError::Damaged);
+        return false;
+    }
+    PngDecode state;
+    state.samples = samples;
+    const LoadError why = RunPng(path, state);
+    if (error)
+        *error = why;
+    if (why != LoadError::None && why != LoadError::Truncated)
+        return false;
+    DibPtr dib(state.dib);
+    if (state.interlaced) {
+        // Read whole: keep the grid's rows of it.
+        const SampleGrid& grid = samples->Grid();
+        DibPtr wide(DibCreate(24, int(state.width), 1));
+        if (!wide) {
+            Fail(error, LoadError::TooLarge);
+            return false;
+        }
+        state.samples = samples;
+        state.dib = dib.get();
+        state.wideRow = state.depth == 24 ? nullptr : wide.get();
+        for (size_t index = 0; index < grid.rows.size(); ++index)
+            StoreSampleRow(state, index, int(state.height) - 1 - grid.rows[index]);
+    }
+    return true;
+}
+
+bool ReadPngInfo(const std::string& path, PictureInfo* info, LoadError* error) {
+    PngDecode state;
+    state.headerOnly = true;
+    const LoadError why = RunPng(path, state);
+    // Without its header no picture comes.
+    const bool ok = why == LoadError::None && state.width > 0;
+    if (error)
+        *error = ok ? LoadError::None : why == LoadError::None ? LoadError::Damaged : why;
+    if (!ok)
+        return false;
+    // Palette and grey pictures come out widened to 24 bits.
+    *info = {int(state.width), int(state.height), 24};
+    return true;
 }

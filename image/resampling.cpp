@@ -64,6 +64,25 @@ Axis<uint32_t> AreaAxis(int s, int d, uint32_t* total) {
     return a;
 }
 
+// Area means from a picture reduced by `r`: target pixel j spans [offset + j s / d, ...)
+// pixels of the whole picture and reduced pixel k (counted from the first one read) the
+// pixels [k r, (k + 1) r). In units of 1/d pixel all overlaps are whole and add up to s.
+Axis<uint32_t> ReducedAreaAxis(int offset, int s, int d, int r, uint32_t* total) {
+    Axis<uint32_t> a;
+    *total = uint32_t(s);
+    const int64_t cell = int64_t(r) * d;
+    for (int j = 0; j < d; ++j) {
+        const int64_t lo = int64_t(offset) * d + int64_t(j) * s, hi = lo + s;
+        const int k0 = int(lo / cell), k1 = int((hi - 1) / cell);
+        a.Begin(k0);
+        for (int k = k0; k <= k1; ++k)
+            a.weight.push_back(
+                uint32_t(std::min(hi, int64_t(k + 1) * cell) - std::max(lo, int64_t(k) * cell)));
+    }
+    a.Close();
+    return a;
+}
+
 double Lanczos3(double x) {
     x = std::fabs(x);
     if (x >= 3.0)
@@ -161,10 +180,9 @@ void Filter(PackedDib* dest, const PackedDib* source, const ImageRect& from, con
     }
 }
 
-void AreaFilter(PackedDib* dest, const PackedDib* source, const ImageRect& from) {
-    uint32_t totalX = 0, totalY = 0;
-    const Axis<uint32_t> ax = AreaAxis(from.Width(), dest->width, &totalX);
-    const Axis<uint32_t> ay = AreaAxis(from.Height(), dest->height, &totalY);
+void AreaFilter(PackedDib* dest, const PackedDib* source, const ImageRect& from,
+                const Axis<uint32_t>& ax, uint32_t totalX, const Axis<uint32_t>& ay,
+                uint32_t totalY) {
     const uint64_t total = uint64_t(totalX) * totalY;
     // The mean rounded half up, (2 sum + total) / (2 total) truncated, without a division
     // per sample: the quotient lies at least 1 / (2 total) (over 2^-34) from the next
@@ -173,6 +191,27 @@ void AreaFilter(PackedDib* dest, const PackedDib* source, const ImageRect& from)
     Filter<uint32_t, uint32_t, uint64_t>(dest, source, from, ax, ay, [=](uint64_t sum) {
         return uint8_t(double(2 * sum + total) * inverse);
     });
+}
+
+void AreaFilter(PackedDib* dest, const PackedDib* source, const ImageRect& from) {
+    uint32_t totalX = 0, totalY = 0;
+    const Axis<uint32_t> ax = AreaAxis(from.Width(), dest->width, &totalX);
+    const Axis<uint32_t> ay = AreaAxis(from.Height(), dest->height, &totalY);
+    AreaFilter(dest, source, from, ax, totalX, ay, totalY);
+}
+
+// `from` in pixels of the whole picture; `reduced` holds its reduction-squares.
+void ReducedAreaFilter(PackedDib* dest, const PackedDib* reduced, int reduction,
+                       const ImageRect& from) {
+    const ImageRect cells{from.left / reduction, from.top / reduction,
+                          std::min(reduced->width, (from.right + reduction - 1) / reduction),
+                          std::min(reduced->height, (from.bottom + reduction - 1) / reduction)};
+    uint32_t totalX = 0, totalY = 0;
+    const Axis<uint32_t> ax = ReducedAreaAxis(from.left - cells.left * reduction, from.Width(),
+                                              dest->width, reduction, &totalX);
+    const Axis<uint32_t> ay = ReducedAreaAxis(from.top - cells.top * reduction, from.Height(),
+                                              dest->height, reduction, &totalY);
+    AreaFilter(dest, reduced, cells, ax, totalX, ay, totalY);
 }
 
 void LanczosFilter(PackedDib* dest, const PackedDib* source, const ImageRect& from) {
@@ -207,6 +246,35 @@ bool Resample(PackedDib* dest, const PackedDib* source, const ImageRect& from, R
 }
 
 } // namespace
+
+bool ResampleReducedRect(PackedDib* dest, const PackedDib* reduced, int reduction,
+                         const ImageRect& from, Resampling how) {
+    if (!dest || !reduced || dest->bitCount != 24 || reduced->bitCount != 24 || dest->width <= 0 ||
+        dest->height <= 0 || reduction <= 0 || how == Resampling::Classic || from.Empty() ||
+        from.left < 0 || from.top < 0 ||
+        int64_t(from.right) > int64_t(reduced->width) * reduction ||
+        int64_t(from.bottom) > int64_t(reduced->height) * reduction ||
+        int64_t(from.Width()) < int64_t(dest->width) * reduction ||
+        int64_t(from.Height()) < int64_t(dest->height) * reduction)
+        return false;
+    try {
+        if (how == Resampling::Area) {
+            ReducedAreaFilter(dest, reduced, reduction, from);
+            return true;
+        }
+        // As Resample does for a big shrink: area means to three times the target first.
+        const int w = std::min(from.Width() / reduction, kLanczosDirectShrink * dest->width);
+        const int h = std::min(from.Height() / reduction, kLanczosDirectShrink * dest->height);
+        const DibPtr means(DibCreate(24, w, h));
+        if (!means)
+            return false;
+        ReducedAreaFilter(means.get(), reduced, reduction, from);
+        LanczosFilter(dest, means.get(), ImageRect{0, 0, w, h});
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
 
 bool ResampleRect(PackedDib* dest, const PackedDib* source, const ImageRect& from, Resampling how) {
     if (how == Resampling::Classic)

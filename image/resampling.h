@@ -23,3 +23,11 @@ enum class Resampling {
 // written (no picture, a rectangle refused, out of memory).
 [[nodiscard]] bool ResampleRect(PackedDib* dest, const PackedDib* source, const ImageRect& from,
                                 Resampling how);
+
+// The same from a picture decoded at 1/reduction of its size (ReadJpegReduced), each of its
+// pixels standing for a reduction-square of the whole picture: `from` is in pixels of the
+// whole picture, and area means weigh every reduced pixel by exactly the part of `from` it
+// stands for. Area and Lanczos only, 24 bits, and only for a shrink of at least the
+// reduction either way; false (nothing written) otherwise.
+[[nodiscard]] bool ResampleReducedRect(PackedDib* dest, const PackedDib* reduced, int reduction,
+                                       const ImageRect& from, Resampling how);

@@ -1,6 +1,7 @@
 #include "phone/phone_image_document.h"
 
 #include "image/loaders.h"
+#include "image/sampled_picture.h"
 #include "phone/save.h"
 #include "phone/selection.h"
 #include "plugins/plugin_host.h"
@@ -140,6 +141,60 @@ PictureLoad PhoneImageDocument::OpenPicture(const std::string& path) {
         return {false, LoadError::TooLarge, "not enough memory to widen the picture to 24 bits"};
     SetPicture(std::move(loaded));
     // A file cut short still opens; the caller may tell the user so.
+    if (why == LoadError::Truncated)
+        return {true, why, LoadErrorText(why)};
+    return {true, LoadError::None, {}};
+}
+
+PictureLoad PhoneImageDocument::OpenPictureForSelection(const std::string& path,
+                                                        const PictureInfo& info,
+                                                        const ImageRect& selection,
+                                                        Resampling how) {
+    if (!BuiltInFormat(path))
+        LoadPluginsBesideExecutable();
+    const ImageRect whole{0, 0, info.width, info.height};
+    const ImageRect cut{std::max(selection.left, whole.left), std::max(selection.top, whole.top),
+                        std::min(selection.right, whole.right),
+                        std::min(selection.bottom, whole.bottom)};
+    if (cut.Empty())
+        return {false, LoadError::Damaged, "the selection gives no picture"};
+    const OutputSize size = OutputSizeForSelection(cut.Width(), cut.Height(), TargetWidth(),
+                                                   TargetHeight(), aspectLock_);
+    LoadError why = LoadError::None;
+    DibPtr base;
+    if (how == Resampling::Classic) {
+        SampledPicture samples(
+            ClassicSampleGrid(info.width, info.height, cut, size.width, size.height));
+        if (samples.Empty())
+            return {false, LoadError::TooLarge, "out of memory"};
+        if (!LoadPictureSamples(path, &samples, &why))
+            return {false, why, LoadErrorText(why)};
+        base = MakeBaseImage(samples, cut, TargetWidth(), TargetHeight(), aspectLock_);
+    } else {
+        const std::string ext = PathExtension(path);
+        const int reduction = ext == ".jpg" || ext == ".jpeg" ? ReductionForShrink(cut, size) : 1;
+        DibPtr picture =
+            reduction > 1 ? ReadJpegReduced(path, reduction, &why) : LoadImageFile(path, &why);
+        if (!picture)
+            return {false, why, LoadErrorText(why)};
+        if (DibWidth(picture.get()) != (info.width + reduction - 1) / reduction ||
+            DibHeight(picture.get()) != (info.height + reduction - 1) / reduction)
+            return {false, LoadError::Damaged, "the picture is not the size its header gave"};
+        base = reduction > 1 ? MakeBaseImageReduced(picture.get(), reduction, cut, TargetWidth(),
+                                                    TargetHeight(), aspectLock_, how)
+                             : MakeBaseImage(picture.get(), cut, TargetWidth(), TargetHeight(),
+                                             aspectLock_, how);
+    }
+    if (!base)
+        return {false, LoadError::TooLarge, "out of memory"};
+    const ChangeBatch batch(*this);
+    baseResampling_ = how;
+    const bool had = picture_ != nullptr;
+    picture_.reset();
+    selection_ = cut;
+    baseWanted_ = false;
+    pipeline_.SetBaseImage(std::move(base), false);
+    Note((had ? kPictureChanged : 0u) | kSelectionChanged | kBaseChanged);
     if (why == LoadError::Truncated)
         return {true, why, LoadErrorText(why)};
     return {true, LoadError::None, {}};

@@ -90,6 +90,18 @@ public:
     // does. A file that cannot be read changes nothing: the current picture and the phone
     // image made from it stay.
     PictureLoad OpenPicture(const std::string& path);
+    // The converter's road when only the phone image of one selection is wanted, with the
+    // picture's size from its header (ReadPictureInfo): only the rows and columns that the
+    // resampling of `selection` reads are decoded (JPEG and plain PNG files; others are
+    // read whole), and the base image is the one OpenPicture then SetSelection(selection)
+    // make. The picture itself is not kept: HasPicture() is false afterwards, so there is
+    // nothing to turn, adjust or select anew. A file that cannot be read, or is not of
+    // that size, changes nothing. With area means or Lanczos (`how`, the resampling the
+    // caller's road takes: the fit's when it fits) a JPEG far bigger than the phone image
+    // is decoded at a fraction of its size; other files are read whole.
+    PictureLoad OpenPictureForSelection(const std::string& path, const PictureInfo& info,
+                                        const ImageRect& selection,
+                                        Resampling how = Resampling::Classic);
     // The picture turned or mirrored; the whole picture is selected. False (nothing
     // changes) without a picture or when memory runs out.
     bool TurnPicture(RightAngle transform);

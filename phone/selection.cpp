@@ -1,6 +1,8 @@
 #include "phone/selection.h"
 
 #include "image/resampling.h"
+#include "image/sampled_picture.h"
+#include "image/transform.h"
 
 #include <algorithm>
 
@@ -50,6 +52,38 @@ DibPtr MakeBaseImage(const PackedDib* picture, const ImageRect& selection, int t
                                                    targetWidth, targetHeight, aspectLock);
     DibPtr base(DibCreate(24, size.width, size.height));
     if (!base || !ResampleRect(base.get(), picture, selection, how))
+        return nullptr;
+    return base;
+}
+
+DibPtr MakeBaseImage(const SampledPicture& samples, const ImageRect& selection, int targetWidth,
+                     int targetHeight, bool aspectLock) {
+    if (samples.Empty() || selection.Empty() || targetWidth <= 0 || targetHeight <= 0)
+        return nullptr;
+    const OutputSize size = OutputSizeForSelection(selection.Width(), selection.Height(),
+                                                   targetWidth, targetHeight, aspectLock);
+    DibPtr base(DibCreate(24, size.width, size.height));
+    if (!base || !ResampleSampled(base.get(), samples, selection))
+        return nullptr;
+    return base;
+}
+
+int ReductionForShrink(const ImageRect& selection, OutputSize size) {
+    for (int reduction : {8, 4, 2})
+        if (int64_t(selection.Width()) >= int64_t(kReducedSourcePixels) * reduction * size.width &&
+            int64_t(selection.Height()) >= int64_t(kReducedSourcePixels) * reduction * size.height)
+            return reduction;
+    return 1;
+}
+
+DibPtr MakeBaseImageReduced(const PackedDib* reduced, int reduction, const ImageRect& selection,
+                            int targetWidth, int targetHeight, bool aspectLock, Resampling how) {
+    if (!reduced || selection.Empty() || targetWidth <= 0 || targetHeight <= 0)
+        return nullptr;
+    const OutputSize size = OutputSizeForSelection(selection.Width(), selection.Height(),
+                                                   targetWidth, targetHeight, aspectLock);
+    DibPtr base(DibCreate(24, size.width, size.height));
+    if (!base || !ResampleReducedRect(base.get(), reduced, reduction, selection, how))
         return nullptr;
     return base;
 }

@@ -58,3 +58,15 @@ int DecodeWithPlugins(const char* path, PluginPicture* picture) {
     picture->text = info.text;
     return SPI_SUCCESS;
 }
+
+int ReadPluginPictureInfo(const char* path, PluginPictureInfo* info) {
+    if (!path || !info)
+        return SPI_INTERNAL_ERROR;
+    *info = {};
+    SpiPictureInfo spi{};
+    const int result = ThePluginList().ReadInfo(path, &spi);
+    std::free(spi.text);
+    if (result == SPI_SUCCESS)
+        *info = {spi.width, spi.height, spi.color_depth};
+    return result;
+}

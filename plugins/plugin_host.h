@@ -38,6 +38,17 @@ int CountPluginFormats();
 // first one naming all patterns); empty when no plug-in reports a format.
 std::string BuildPluginFilter();
 
+// What a plug-in tells of a picture without decoding it.
+struct PluginPictureInfo {
+    int width = 0;
+    int height = 0;
+    int bitCount = 0; // as stored in the file
+};
+
+// 0 on success, with the information of the first plug-in that claims the file and
+// answers; otherwise the codes of DecodeWithPlugins.
+int ReadPluginPictureInfo(const char* path, PluginPictureInfo* info);
+
 // 0 on success, 2 when no plug-in decoded the file, 6 when the file cannot be read,
 // 8 when an argument is missing. On any other result than 0 the record is left empty.
 int DecodeWithPlugins(const char* path, PluginPicture* picture);

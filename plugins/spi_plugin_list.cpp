@@ -122,16 +122,11 @@ const std::string& CSpiPluginList::BuildFilter() {
     return filter_;
 }
 
-int CSpiPluginList::Decode(const char* path, SpiBlock* header, SpiBlock* bits,
-                           SpiPictureInfo* info) {
-    if (!path || !header || !bits)
-        return SPI_INTERNAL_ERROR;
-    *header = {};
-    *bits = {};
-    if (info)
-        *info = {};
+namespace {
 
-    // Only regular files go to the plug-ins: a pipe or a device would block them for ever.
+// The start of the file that IsSupported looks at. Only regular files go to the plug-ins:
+// a pipe or a device would block them for ever.
+int ReadHead(const char* path, std::unique_ptr<uint8_t[]>* head) {
     const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -145,13 +140,53 @@ int CSpiPluginList::Decode(const char* path, SpiBlock* header, SpiBlock* bits,
         return SPI_FILE_ERROR;
     }
     // Zeroed, so that what lies past the end of a short file is at least not garbage.
-    std::unique_ptr<uint8_t[]> head(new (std::nothrow) uint8_t[SPI_HEAD_BYTES]());
-    if (!head)
+    head->reset(new (std::nothrow) uint8_t[SPI_HEAD_BYTES]());
+    if (!*head)
         return SPI_FILE_ERROR;
-    std::fread(head.get(), 1, SPI_HEAD_BYTES, file.get());
-    if (std::ferror(file.get()))
-        return SPI_FILE_ERROR;
-    file.reset();
+    std::fread(head->get(), 1, SPI_HEAD_BYTES, file.get());
+    return std::ferror(file.get()) ? SPI_FILE_ERROR : SPI_SUCCESS;
+}
+
+} // namespace
+
+int CSpiPluginList::ReadInfo(const char* path, SpiPictureInfo* info) {
+    if (!path || !info)
+        return SPI_INTERNAL_ERROR;
+    *info = {};
+    std::unique_ptr<uint8_t[]> head;
+    if (const int status = ReadHead(path, &head); status != SPI_SUCCESS)
+        return status;
+    std::lock_guard lock(mutex_);
+    for (const auto& plugin : plugins_) {
+        if (plugin->IsSupported(path, head.get()) != 1)
+            continue;
+        // What a failed call left in the record is not ours to free.
+        if (plugin->GetPictureInfo(path, SPI_INPUT_FILE, info) != SPI_SUCCESS) {
+            *info = {};
+            if (plugin->GetPictureInfo(path, SPI_INPUT_FILE | SPI_FLAG_RETRY, info) !=
+                SPI_SUCCESS) {
+                *info = {};
+                continue;
+            }
+        }
+        info->text_size = UsableLength(info->text, info->text_size);
+        return SPI_SUCCESS;
+    }
+    return SPI_UNSUPPORTED;
+}
+
+int CSpiPluginList::Decode(const char* path, SpiBlock* header, SpiBlock* bits,
+                           SpiPictureInfo* info) {
+    if (!path || !header || !bits)
+        return SPI_INTERNAL_ERROR;
+    *header = {};
+    *bits = {};
+    if (info)
+        *info = {};
+
+    std::unique_ptr<uint8_t[]> head;
+    if (const int status = ReadHead(path, &head); status != SPI_SUCCESS)
+        return status;
 
     std::lock_guard lock(mutex_);
     for (size_t i = 0; i < plugins_.size(); ++i) {

@@ -36,6 +36,11 @@ public:
     // to what the blocks really hold. On failure all are empty.
     int Decode(const char* path, SpiBlock* header, SpiBlock* bits, SpiPictureInfo* info);
 
+    // The picture information of the first plug-in that claims the file and gives it
+    // (asked once more with the retry flag, as a decode does), without decoding the picture:
+    // 0 (SPI_SUCCESS), or the codes of Decode. On success the caller frees `info->text`.
+    int ReadInfo(const char* path, SpiPictureInfo* info);
+
     size_t Size() const { return plugins_.size(); }
     const CSpiPlugin& Plugin(size_t index) const { return *plugins_[index]; }
     // Index of the plug-in that decoded the last picture, -1 before the first.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -115,6 +116,35 @@ QImage DibToQImage(const PackedDib* dib, const QRect& area) {
         if (!wide)
             return QImage();
         CopyRowsToRgb32(wide.get(), cut, out);
+    }
+    return out;
+}
+
+QImage DibToScaledQImage(const PackedDib* dib, const QSize& size) {
+    if (!dib || size.isEmpty() || DibWidth(dib) <= 0 || DibHeight(dib) <= 0)
+        return QImage();
+    QImage out(size, QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+    const int64_t width = DibWidth(dib), height = DibHeight(dib);
+    const int64_t outWidth = size.width(), outHeight = size.height();
+    // Byte offsets of the source pixels the target columns take.
+    std::vector<size_t> columns(static_cast<size_t>(outWidth));
+    for (int64_t x = 0; x < outWidth; ++x)
+        columns[size_t(x)] = 3 * size_t((2 * x + 1) * width / (2 * outWidth));
+    // Other depths than 24 bits are widened one row at a time, only the rows shown.
+    const bool direct = DibBitCount(dib) == 24;
+    std::vector<uint8_t> wide(direct ? 0 : size_t(width) * 3);
+    for (int64_t y = 0; y < outHeight; ++y) {
+        const int row = int(height - 1 - (2 * y + 1) * height / (2 * outHeight));
+        const uint8_t* in = direct ? DibPixelAddress(dib, 0, row) : wide.data();
+        if (!direct)
+            DibWidenRow(dib, row, wide.data());
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(int(y)));
+        for (int64_t x = 0; x < outWidth; ++x) {
+            const uint8_t* p = in + columns[size_t(x)];
+            line[x] = qRgb(p[2], p[1], p[0]);
+        }
     }
     return out;
 }

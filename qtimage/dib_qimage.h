@@ -17,6 +17,11 @@ QImage DibToQImage(const PackedDib* dib);
 // The same for a rectangle of the picture (top-left origin), cut to the picture.
 QImage DibToQImage(const PackedDib* dib, const QRect& area);
 
+// The picture scaled to `size` for drawing, as RGB32: each pixel takes the picture's pixel
+// under its centre (nearest neighbour). Made straight from the picture, whatever its depth,
+// without a full-size copy; a null image for none or an empty size.
+QImage DibToScaledQImage(const PackedDib* dib, const QSize& size);
+
 // Fills the colour table from a palette; an empty list means the default palette. 0 for
 // no image, else 1.
 int DibSetColorTable(PackedDib* dib, const QList<QRgb>& palette);

@@ -65,8 +65,6 @@ PhoneImageDocument& CSourceView::Document() const {
 void CSourceView::OnDocumentChanged(unsigned changes) {
     // Any change of the picture shows the new one at once, even at the same size.
     if (changes & kPictureChanged) {
-        const PackedDib* picture = Document().Picture();
-        pictureImage_ = picture ? DibToQImage(picture) : QImage();
         scaled_ = QImage();
         LayoutPicture();
     }
@@ -94,14 +92,9 @@ void CSourceView::LayoutPicture() {
 
 void CSourceView::RescaleCache() {
     const QSize size(layout_.rect.Width(), layout_.rect.Height());
-    if (pictureImage_.isNull() || size.isEmpty()) {
-        scaled_ = QImage();
-        return;
-    }
+    // Only as many pixels as are shown: a big photo is never copied whole for drawing.
     if (scaled_.size() != size)
-        scaled_ = size == pictureImage_.size()
-                      ? pictureImage_
-                      : pictureImage_.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        scaled_ = DibToScaledQImage(Document().Picture(), size);
 }
 
 void CSourceView::resizeEvent(QResizeEvent*) {

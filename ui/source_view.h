@@ -55,8 +55,7 @@ private:
     void UpdateBandArea(const ImageRect& band);
 
     DocumentSignals* document_;
-    QImage pictureImage_; // the picture as a QImage, made once per picture change
-    QImage scaled_;       // that image at the layout size, nearest neighbour
+    QImage scaled_; // the picture at the layout size, made from it at each change
     PictureLayout layout_;
     ImageRect selection_;
     bool handingOver_ = false; // the selection being handed to the document is the user's

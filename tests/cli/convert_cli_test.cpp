@@ -53,9 +53,10 @@ protected:
     }
     void TearDown() override { unsetenv("TMPDIR"); }
 
-    // Runs the tool in the test's folder.
-    ToolRun Convert(const std::vector<std::string>& args) {
-        std::string command = "cd " + Quote(dir_.path().string()) + " && " + Quote(tool_.string());
+    // Runs the tool in the test's folder, through `launcher` when given.
+    ToolRun Convert(const std::vector<std::string>& args, const std::string& launcher = "") {
+        std::string command =
+            "cd " + Quote(dir_.path().string()) + " && " + launcher + " " + Quote(tool_.string());
         for (const std::string& a : args)
             command += " " + Quote(a);
         command += " >" + Quote(dir_.file(".out")) + " 2>" + Quote(dir_.file(".err"));
@@ -70,17 +71,32 @@ protected:
     }
 
     // What the desktop program gives for the same picture, selection, profile and format.
+    // The base image as the converter makes it from the JPEG file `path` holding `picture`:
+    // area means and Lanczos start from the file decoded smaller when the shrink is big.
+    static DibPtr ModelBase(const std::string& path, const PackedDib* picture, const ImageRect& cut,
+                            int width, int height, bool lock, Resampling how) {
+        const int reduction =
+            how == Resampling::Classic
+                ? 1
+                : ReductionForShrink(
+                      cut, OutputSizeForSelection(cut.Width(), cut.Height(), width, height, lock));
+        if (reduction == 1)
+            return MakeBaseImage(picture, cut, width, height, lock, how);
+        const DibPtr reduced = ReadJpegReduced(path, reduction);
+        return MakeBaseImageReduced(reduced.get(), reduction, cut, width, height, lock, how);
+    }
+
     std::string DirectBytes(const PackedDib* picture, const PhoneSettings& settings,
                             const ImageRect* selection, bool lock, const std::string& name,
-                            Resampling how = Resampling::Classic) {
+                            Resampling how = Resampling::Classic, const std::string& input = {}) {
         OutputPipeline pipeline(settings);
         const ImageRect whole{0, 0, picture->width, picture->height};
         const ImageRect cut =
             selection ? *selection
                       : FitAspectRect(whole, pipeline.TargetWidth(), pipeline.TargetHeight());
-        pipeline.SetBaseImage(
-            MakeBaseImage(picture, cut, pipeline.TargetWidth(), pipeline.TargetHeight(), lock, how),
-            false);
+        pipeline.SetBaseImage(ModelBase(input, picture, cut, pipeline.TargetWidth(),
+                                        pipeline.TargetHeight(), lock, how),
+                              false);
         const std::string path = dir_.file(name);
         EXPECT_EQ(pipeline.WriteImageByExtension(path), SaveStatus::Written);
         return ReadFileBytes(path);
@@ -128,7 +144,7 @@ TEST_F(ConvertCliTest, SameBytesAsTheModel) {
         ASSERT_NE(run.status, 1) << run.err;
         EXPECT_EQ(ReadFileBytes(dir_.file("resampled.png")),
                   DirectBytes(photo.get(), PhoneSettings{80, 80, 22, format}, nullptr, true,
-                              "direct-resampled.png", how));
+                              "direct-resampled.png", how, input));
     }
 
     // A given selection without the aspect lock, by name and format text.
@@ -230,8 +246,8 @@ TEST_F(ConvertCliTest, FitToTheCarriersLimits) {
     OutputPipeline model(PhoneSettings{80, 80, 22, 3});
     const ImageRect whole{0, 0, photo->width, photo->height};
     // A fit resamples by area means unless told otherwise.
-    model.SetBaseImage(MakeBaseImage(photo.get(), FitAspectRect(whole, 120, 160), 120, 160, true,
-                                     Resampling::Area),
+    model.SetBaseImage(ModelBase(photoPath.string(), photo.get(), FitAspectRect(whole, 120, 160),
+                                 120, 160, true, Resampling::Area),
                        false);
     const FitResult fit = FitToLimit(model.BaseImage(), Carrier::JSky);
     ASSERT_TRUE(fit.fits);
@@ -252,6 +268,50 @@ TEST_F(ConvertCliTest, FitToTheCarriersLimits) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_LE(std::filesystem::file_size(dir_.file("ez.png")), 7000u);
     EXPECT_NE(run.out.find("EZweb 7000 バイト以内: PNG 高画質 "), std::string::npos) << run.out;
+}
+
+// Several inputs at once print, write and fail exactly as one after the other: a slow input
+// first, failures and clashing names among quick ones.
+TEST_F(ConvertCliTest, BatchesGiveWhatOneInputAfterTheOtherGives) {
+    if (std::system("taskset -c 0 true >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "taskset cannot hold the tool to one processor here";
+    for (const char* folder : {"a", "b", "c"})
+        std::filesystem::create_directory(dir_.file(folder));
+    DibPtr big = testsupport::GradientPicture(1800, 1400);
+    ASSERT_EQ(WritePngFile(big.get(), dir_.file("big.png")), 1);
+    std::vector<std::string> inputs{"big.png"};
+    for (int i = 0; i < 6; ++i) {
+        DibPtr small = testsupport::GradientPicture(60 + 7 * i, 50 + 3 * i);
+        const std::string name = "small" + std::to_string(i) + ".png";
+        ASSERT_EQ(WritePngFile(small.get(), dir_.file(name)), 1);
+        inputs.push_back(name);
+        if (i == 2) // the first of the same name fails, the second takes it, the third clashes
+            inputs.insert(inputs.end(), {"a/dup.png", "b/dup.png", "c/dup.png", "missing.jpg"});
+    }
+    testsupport::WriteFileBytes(dir_.file("a/dup.png"), "broken");
+    std::filesystem::copy_file(dir_.file("small1.png"), dir_.file("b/dup.png"));
+    std::filesystem::copy_file(dir_.file("small2.png"), dir_.file("c/dup.png"));
+
+    std::vector<std::string> args{"--size", "100x80", "--format", "4", "-o", "out"};
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    const ToolRun one = Convert(args, "taskset -c 0");
+    std::filesystem::rename(dir_.file("out"), dir_.file("one"));
+    const ToolRun all = Convert(args);
+    EXPECT_EQ(all.status, 1);
+    EXPECT_EQ(all.status, one.status);
+    EXPECT_EQ(all.out, one.out);
+    EXPECT_EQ(all.err, one.err);
+    EXPECT_NE(all.err.find("c/dup.png: the output 'out/dup.png' would replace an earlier output"),
+              std::string::npos)
+        << all.err;
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.file("out"))) {
+        ++files;
+        EXPECT_EQ(ReadFileBytes(entry.path()),
+                  ReadFileBytes(dir_.file("one/" + entry.path().filename().string())))
+            << entry.path();
+    }
+    EXPECT_EQ(files, 8u);
 }
 
 TEST_F(ConvertCliTest, UsageErrors) {

@@ -1,11 +1,14 @@
 #include "fuzz_support.h"
 
 #include "image/picture_file.h"
+#include "image/sampled_picture.h"
+#include "image/transform.h"
 #include "phone/selection.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
@@ -139,6 +142,32 @@ void UseAsSourcePicture(const PackedDib* picture) {
             DibHeight(base.get()) > 32)
             Fail("no base image of the screen size");
     }
+}
+
+void CheckSampledLoad(const std::string& path, size_t fileBytes, const PackedDib* picture,
+                      LoadError why) {
+    PictureInfo info;
+    const bool header = ReadPictureInfo(path, &info);
+    if (!picture)
+        return;
+    if (!header || info.width != DibWidth(picture) || info.height != DibHeight(picture))
+        Fail("the header tells another size than the picture loads at");
+    DibPtr wide(DibConvertDepth(picture, 24));
+    if (!wide)
+        return;
+    const ImageRect whole{0, 0, DibWidth(picture), DibHeight(picture)};
+    SampledPicture samples(ClassicSampleGrid(whole.right, whole.bottom, whole, 24, 32));
+    LoadError sampledWhy = LoadError::None;
+    bool sampled = false;
+    CheckLoadCost(fileBytes, [&] { sampled = LoadPictureSamples(path, &samples, &sampledWhy); });
+    if (!sampled || sampledWhy != why)
+        Fail("reading some rows fails or says otherwise where the whole picture loads");
+    DibPtr fromSamples(DibCreate(24, 24, 32)), fromWhole(DibCreate(24, 24, 32));
+    if (!ResampleSampled(fromSamples.get(), samples, whole) ||
+        !ResampleImage(fromWhole.get(), 0, 0, -1, -1, wide.get(), 0, 0, -1, -1) ||
+        std::memcmp(DibBits(fromSamples.get()), DibBits(fromWhole.get()),
+                    DibPixelBytes(fromWhole.get())) != 0)
+        Fail("the rows read alone resample otherwise than the whole picture");
 }
 
 void Fail(const char* why) {

@@ -45,6 +45,12 @@ void CheckLoadCost(size_t fileBytes, const std::function<void()>& load);
 // the rest of the program relies on.
 void UseAsSourcePicture(const PackedDib* picture);
 
+// What reading only some rows and columns of the file gives (the converter's way), and what
+// its header alone tells (--info), must agree with the whole picture loaded from it: the
+// same size, the same reason, and a base image of the same bytes.
+void CheckSampledLoad(const std::string& path, size_t fileBytes, const PackedDib* picture,
+                      LoadError why);
+
 // Prints why and aborts, so that the engine records the input.
 [[noreturn]] void Fail(const char* why);
 

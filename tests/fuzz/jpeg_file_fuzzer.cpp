@@ -13,5 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (picture && DibBitCount(picture.get()) != 8 && DibBitCount(picture.get()) != 24)
         fuzzsupport::Fail("a JPEG picture came out at another depth than 8 or 24");
     fuzzsupport::UseAsSourcePicture(picture.get());
+    fuzzsupport::CheckSampledLoad(path, size, picture.get(), why);
     return 0;
 }

@@ -15,5 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!picture && !palette.empty())
         fuzzsupport::Fail("a failed load left a palette behind");
     fuzzsupport::UseAsSourcePicture(picture.get());
+    fuzzsupport::CheckSampledLoad(path, size, picture.get(), why);
     return 0;
 }

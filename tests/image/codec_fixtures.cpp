@@ -39,7 +39,8 @@ bool WritePng(const std::string& path, const PngFixture& f) {
 }
 
 bool WriteJpeg(const std::string& path, int width, int height, int components,
-               const std::vector<uint8_t>& samples, int quality, bool adobeCmyk, bool progressive) {
+               const std::vector<uint8_t>& samples, int quality, bool adobeCmyk, bool progressive,
+               int lumaSampling) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
@@ -58,6 +59,11 @@ bool WriteJpeg(const std::string& path, int width, int height, int components,
         cinfo.write_Adobe_marker = adobeCmyk;
     if (progressive)
         jpeg_simple_progression(&cinfo);
+    if (components == 3 && lumaSampling > 0) {
+        // 0x22 for 4:2:0, 0x21 for 4:2:2, 0x11 for 4:4:4.
+        cinfo.comp_info[0].h_samp_factor = lumaSampling >> 4;
+        cinfo.comp_info[0].v_samp_factor = lumaSampling & 15;
+    }
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row =

@@ -20,7 +20,9 @@ struct PngFixture {
 // False when libpng refused the description.
 bool WritePng(const std::string& path, const PngFixture& png);
 
-// JPEG of `components` samples per pixel (1 grey, 3 RGB, 4 CMYK) at the given quality.
+// JPEG of `components` samples per pixel (1 grey, 3 RGB, 4 CMYK) at the given quality. For
+// colour pictures `lumaSampling` sets the luma's sampling factors (0x22 gives 4:2:0, 0x21
+// 4:2:2, 0x11 4:4:4); 0 keeps the library's default.
 bool WriteJpeg(const std::string& path, int width, int height, int components,
                const std::vector<uint8_t>& samples, int quality = 90, bool adobeCmyk = false,
-               bool progressive = false);
+               bool progressive = false, int lumaSampling = 0);

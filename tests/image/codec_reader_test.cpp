@@ -1,6 +1,7 @@
 #include "image/loaders.h"
 
 #include "codec_fixtures.h"
+#include "common/photo_like_picture.h"
 #include "common/test_support.h"
 
 #include <sys/stat.h>
@@ -321,6 +322,62 @@ TEST(JpegReader, TruncatedFilesLoadGreyAndForeignOnesAreRefused) {
     LoadError why = LoadError::None;
     EXPECT_EQ(DibPtr(ReadJpegFile(dir.file("absent.jpg"), nullptr, &why)), nullptr);
     EXPECT_EQ(why, LoadError::NotFound);
+}
+
+// The rows of one plain decoder, in blue, green, red order, bottom row first as stored.
+std::string DecodedByOneDecoder(const std::string& path, int* width, int* height) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    errors.emit_message = [](j_common_ptr, int) {}; // a cut file only warns
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&cinfo);
+    *width = int(cinfo.output_width);
+    *height = int(cinfo.output_height);
+    const size_t stride = DibStride(24, *width);
+    std::string rows(stride * size_t(*height), '\0');
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = reinterpret_cast<JSAMPROW>(
+            &rows[stride * (cinfo.output_height - 1 - cinfo.output_scanline)]);
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(file);
+    return rows;
+}
+
+// A big picture is decoded in two parts at once; whole or cut anywhere, it comes out as one
+// decoder gives it.
+TEST(JpegReader, BigPicturesComeOutAsFromOneDecoder) {
+    testsupport::TempDir dir;
+    const int w = 3600, h = 2400;
+    DibPtr photo = testsupport::PhotoLikePicture(w, h);
+    std::vector<uint8_t> rgb;
+    rgb.reserve(size_t(w) * h * 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* p = DibPixelAddress(photo.get(), x, h - 1 - y);
+            rgb.insert(rgb.end(), {p[2], p[1], p[0]});
+        }
+    ASSERT_TRUE(WriteJpeg(dir.file("big.jpg"), w, h, 3, rgb, 85));
+    const std::string bytes = testsupport::ReadFileBytes(dir.file("big.jpg"));
+    for (const size_t kept : {bytes.size(), bytes.size() * 3 / 4, bytes.size() / 4}) {
+        SCOPED_TRACE(kept);
+        testsupport::WriteFileBytes(dir.file("case.jpg"), bytes.substr(0, kept));
+        int width = 0, height = 0;
+        const std::string expected = DecodedByOneDecoder(dir.file("case.jpg"), &width, &height);
+        LoadError why = LoadError::None;
+        DibPtr dib(ReadJpegPicture(dir.file("case.jpg"), &why));
+        ASSERT_TRUE(dib);
+        EXPECT_EQ(why, kept == bytes.size() ? LoadError::None : LoadError::Truncated);
+        ASSERT_EQ(DibPixelBytes(dib.get()), expected.size());
+        EXPECT_EQ(0, std::memcmp(DibBits(dib.get()), expected.data(), expected.size()));
+    }
 }
 
 // Every scan walks all blocks of its components, however little it codes: a progressive

@@ -189,4 +189,38 @@ TEST(SmoothResampling, SelectionEdgesAndSymmetry) {
     }
 }
 
+// A picture reduced to a quarter, as a JPEG's scaled decode gives it: where every 4 x 4
+// square of the picture is one colour, the reduced picture holds the same information, and
+// area means from it give exactly the bytes of the whole picture for any selection edges.
+TEST(ReducedResampling, ExactWhereTheReducedPixelsAreExact) {
+    constexpr int r = 4;
+    const DibPtr small = PhotoLikePicture(60, 45);
+    DibPtr whole(DibCreate(24, 60 * r - 2, 45 * r - 3)); // a last part-square each way
+    for (int y = 0; y < whole->height; ++y)
+        for (int x = 0; x < whole->width; ++x)
+            SetPixel(whole.get(), x, y, PixelAt(small.get(), x / r, y / r));
+    for (const auto& [from, w, h] : {std::tuple{ImageRect{0, 0, 238, 177}, 59, 44},
+                                     {ImageRect{5, 7, 230, 170}, 17, 23},
+                                     {ImageRect{3, 1, 238, 177}, 13, 9},
+                                     {ImageRect{9, 6, 30, 175}, 5, 42}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        DibPtr a(DibCreate(24, w, h)), b(DibCreate(24, w, h));
+        ASSERT_TRUE(ResampleRect(a.get(), whole.get(), from, Resampling::Area));
+        ASSERT_TRUE(ResampleReducedRect(b.get(), small.get(), r, from, Resampling::Area));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(PixelAt(a.get(), x, y), PixelAt(b.get(), x, y)) << x << "," << y;
+        ASSERT_TRUE(ResampleReducedRect(b.get(), small.get(), r, from, Resampling::Lanczos));
+    }
+    // Not for a shrink smaller than the reduction, nor outside the picture.
+    DibPtr out(DibCreate(24, 100, 40));
+    EXPECT_FALSE(
+        ResampleReducedRect(out.get(), small.get(), r, {0, 0, 238, 177}, Resampling::Area));
+    out = DibCreate(24, 10, 10);
+    EXPECT_FALSE(
+        ResampleReducedRect(out.get(), small.get(), r, {0, 0, 241, 177}, Resampling::Area));
+    EXPECT_FALSE(
+        ResampleReducedRect(out.get(), small.get(), r, {0, 0, 238, 177}, Resampling::Classic));
+}
+
 } // namespace

@@ -82,6 +82,26 @@ TEST(QImageConversion, PicturesKeepTheirOrientationAndColours) {
     EXPECT_TRUE(DibToQImage(nullptr).isNull());
 }
 
+// The view's copy: each pixel the picture's pixel under its centre, at any depth.
+TEST(QImageConversion, ScaledCopiesTakeThePixelUnderEachCentre) {
+    DibPtr dib = Distinct(9, 6);
+    EXPECT_EQ(DibToScaledQImage(dib.get(), QSize(9, 6)), DibToQImage(dib.get()));
+    const QImage third = DibToScaledQImage(dib.get(), QSize(3, 2));
+    ASSERT_EQ(third.size(), QSize(3, 2));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(third.pixel(x, y), Expected(3 * x + 1, 3 * y + 1)) << x << ", " << y;
+    const QImage twice = DibToScaledQImage(dib.get(), QSize(18, 12));
+    EXPECT_EQ(twice.pixel(17, 11), Expected(8, 5));
+    EXPECT_EQ(twice.pixel(3, 2), Expected(1, 1));
+    DibPtr grey(DibConvertDepth(dib.get(), 8));
+    DibPtr wide(DibConvertDepth(grey.get(), 24));
+    EXPECT_EQ(DibToScaledQImage(grey.get(), QSize(4, 4)),
+              DibToScaledQImage(wide.get(), QSize(4, 4)));
+    EXPECT_TRUE(DibToScaledQImage(dib.get(), QSize(0, 4)).isNull());
+    EXPECT_TRUE(DibToScaledQImage(nullptr, QSize(4, 4)).isNull());
+}
+
 TEST(QImageConversion, PaletteAndSixteenBitBitmaps) {
     QImage indexed(3, 1, QImage::Format_Indexed8);
     indexed.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
