@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, packs the Debian package from that build and
 # checks it, then builds the core libraries and their tests with AddressSanitizer and
-<<<<<<< HEAD
-# UndefinedBehaviorSanitizer and runs those too, the web server's tests and the converter's
-# batches once more under ThreadSanitizer, and every fuzz target for a while
-# (MOKOA_FUZZ_SECONDS each, 50 by default).
-=======
 # UndefinedBehaviorSanitizer and runs those too, the web server's, the fit's, the live
-# fit's and the quantiser's tests once more under ThreadSanitizer, and every fuzz target
-# for a while (MOKOA_FUZZ_SECONDS each, 50 by default).
->>>>>>> main
+# fit's, the quantiser's and the converter's batches' tests once more under
+# ThreadSanitizer, and every fuzz target for a while (MOKOA_FUZZ_SECONDS each, 50 by
+# default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,22 +27,13 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -L core
 
-<<<<<<< HEAD
-echo "== ThreadSanitizer build of the web server and the converter's batches, and their tests"
+echo "== ThreadSanitizer build of the web server, the fit, the live fit, the quantiser and the converter's batches, and their tests"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMOKOA_GUI=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
-cmake --build build/tsan -j "$jobs" --target test_web test_cli
-TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/web/tsan.supp \
-  ctest --test-dir build/tsan --output-on-failure -j "$jobs" -R '^web\.|^cli\.ConvertCliTest\.Batches'
-=======
-echo "== ThreadSanitizer build of the web server, the fit, the live fit and the quantiser, and their tests"
-cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMOKOA_GUI=OFF \
-  -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
-cmake --build build/tsan -j "$jobs" --target test_web test_image test_phone
+cmake --build build/tsan -j "$jobs" --target test_web test_image test_phone test_cli
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/web/tsan.supp \
   ctest --test-dir build/tsan --output-on-failure -j "$jobs" \
-  -R '^web\.|^image\.QualityQuantizer\.|^phone\.FitToLimit\.|^phone\.HighQualityTest\.Fitted|^phone\.LiveFit|^phone\.FitWorkers\.'
->>>>>>> main
+  -R '^web\.|^image\.QualityQuantizer\.|^phone\.FitToLimit\.|^phone\.HighQualityTest\.Fitted|^phone\.LiveFit|^phone\.FitWorkers\.|^cli\.ConvertCliTest\.Batches'
 
 echo "== Fuzz targets built with clang, each run for a while from its seeds"
 scripts/run-fuzzers.sh "${MOKOA_FUZZ_SECONDS:-50}"
