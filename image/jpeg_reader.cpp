@@ -201,7 +201,9 @@ void StartJpeg(jpeg_decompress_struct& cinfo, ErrorManager& errors, ScanWork& wo
     errors.multiScan = jpeg_has_multiple_scans(&cinfo);
     if (!errors.multiScan)
         coefBytes = 0;
-    if (!LoadCostAllowed(LoadedPictureBytes(depth, cinfo.output_width, cinfo.output_height) +
+    // A reduced picture is judged as the whole one too: a few bytes claiming a huge picture
+    // would otherwise buy a long decode of nothing.
+    if (!LoadCostAllowed(LoadedPictureBytes(depth, cinfo.image_width, cinfo.image_height) +
                              coefBytes,
                          job.fileBytes)) {
         CodecLog("[JPEG Library Error] - %llu bytes cannot hold a %ux%u picture",

@@ -318,6 +318,14 @@ TEST(JpegReader, TruncatedFilesLoadGreyAndForeignOnesAreRefused) {
         if (c.why == LoadError::Truncated) {
             EXPECT_EQ(RgbAt(dib.get(), w - 1, h - 1), 0x808080u);
         }
+        // Read at a quarter of its size, a file is judged as when read whole.
+        why = LoadError::None;
+        const DibPtr reduced = ReadJpegReduced(dir.file("case.jpg"), 4, &why);
+        EXPECT_EQ(why, c.why);
+        ASSERT_EQ(bool(reduced), loads);
+        if (reduced) {
+            EXPECT_EQ(reduced->width, (w + 3) / 4);
+        }
     }
     LoadError why = LoadError::None;
     EXPECT_EQ(DibPtr(ReadJpegFile(dir.file("absent.jpg"), nullptr, &why)), nullptr);
