@@ -488,12 +488,7 @@ DibPtr ReadJpegFile(const std::string& path, std::vector<PaletteColor>* palette,
 }
 
 DibPtr ReadJpegPicture(const std::string& path, LoadError* error) {
-    uint64_t size = 0;
-    LoadError why = LoadError::None;
-    FILE* file = OpenPictureFile(path, &size, &why);
-    if (!file)
-        return Fail(error, why);
-    return ReadJpegStream(file, size, ReopenFile(path, size), nullptr, error, true);
+    return ReadJpegReduced(path, 1, error);
 }
 
 DibPtr ReadJpegReduced(const std::string& path, int reduction, LoadError* error) {
